@@ -1,0 +1,361 @@
+#include "app/FrmMain.h"
+
+#include "app/HiddenTextBox.h"
+#include "app/Twips.h"
+#include "categories/CategoryBox.h"
+#include "common/Files.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QColor>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+
+constexpr unsigned kWindowColour = 0x0099FBF5;
+constexpr unsigned kFieldColour = 0x00BBFBF2;
+
+QColor fromBgr(unsigned bgr) {
+    return QColor(static_cast<int>(bgrRed(bgr)), static_cast<int>(bgrGreen(bgr)), static_cast<int>(bgrBlue(bgr)));
+}
+
+// Point sizes of the design at 96 logical dpi, as pixel sizes so that layout and lettering scale together.
+QFont arial(double points, bool bold) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(static_cast<int>(points * 96.0 / 72.0 + 0.5));
+    font.setBold(bold);
+    return font;
+}
+
+QFont roundedBold() {
+    QFont font = arial(8.25, true);
+    font.setFamilies({QStringLiteral("Arial Rounded MT Bold"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    return font;
+}
+
+void paint(QWidget* widget, unsigned bgr) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, fromBgr(bgr));
+    palette.setColor(QPalette::Base, fromBgr(bgr));
+    palette.setColor(QPalette::Button, fromBgr(bgr));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+template <typename T> T* named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+FrmMain::FrmMain(const QString& programFolder, Platform& platform, QWidget* parent)
+    : QWidget(parent), m_programFolder(programFolder), m_platform(platform) {
+    setObjectName(QStringLiteral("FrmMain"));
+    buildControls();
+    setupNoteList();
+    connectHandlers();
+}
+
+FrmMain::~FrmMain() {
+    // The window goes without an unload only in tests and at a forced end; the tray icon goes with it.
+    if (!m_unloaded) {
+        Form_Unload();
+    }
+}
+
+QString FrmMain::programPath(const QString& suffix) const { return ProgramPath(m_programFolder, suffix); }
+
+void FrmMain::buildControls() {
+    setWindowTitle(QStringLiteral("Scribbet 1.6"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/scribbet.png")));
+    setFixedSize(twipsToPixels(4815), twipsToPixels(5475));
+    paint(this, kWindowColour);
+    setFont(arial(8.25, false));
+
+    auto label = [this](const char* name, const QString& caption, QRect geometry, const QFont& font) {
+        auto* l = named(new QLabel(caption, this), name);
+        l->setGeometry(geometry);
+        l->setFont(font);
+        l->setAttribute(Qt::WA_TranslucentBackground);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
+    };
+    auto button = [this](const char* name, const QString& caption, QRect geometry, const QFont& font) {
+        auto* b = named(new QPushButton(caption, this), name);
+        b->setGeometry(geometry);
+        b->setFont(font);
+        b->setAutoDefault(false);
+        paint(b, kWindowColour);
+        return b;
+    };
+    auto checkBox = [this](const char* name, const QString& caption, QRect geometry) {
+        auto* c = named(new QCheckBox(caption, this), name);
+        c->setGeometry(geometry);
+        c->setFont(arial(8.25, true));
+        paint(c, kWindowColour);
+        return c;
+    };
+
+    lblEnterOrChooseCategory =
+        label("lblEnterOrChooseCategory", QStringLiteral("Enter"), twipsRect(360, 90, 570, 255), roundedBold());
+    lblOrChoose = label("lblOrChoose", QStringLiteral("or Choose a Category"), twipsRect(945, 90, 2160, 255),
+                        roundedBold());
+    cboChoose_Category = named(new CategoryBox(this), "cboChoose_Category");
+    cboChoose_Category->setGeometry(twipsRect(360, 315, 4095, 330));
+    cboChoose_Category->setFont(arial(8.25, false));
+    paint(cboChoose_Category, kFieldColour);
+    cmdAdd_category = button("cmdAdd_category", QStringLiteral("Add"), twipsRect(2700, 690, 855, 240), font());
+    cmdRemove_Category =
+        button("cmdRemove_Category", QStringLiteral("Remove"), twipsRect(3600, 690, 855, 240), arial(8.25, true));
+    lblNumberOfCategories =
+        label("lblNumberOfCategories", QString(), twipsRect(360, 630, 2055, 255), arial(8.25, true));
+    lblNumberOfNotes = label("lblNumberOfNotes", QString(), twipsRect(360, 825, 2055, 255), arial(8.25, true));
+    imgQuarn = named(new QLabel(this), "imgQuarn");
+    imgQuarn->setGeometry(twipsRect(2445, 1065, 2085, 300));
+    imgQuarn->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    imgQuarn->setCursor(Qt::PointingHandCursor);
+    imlQuarn[0] = QPixmap(QStringLiteral(":/images/logo.png"));
+    imlQuarn[1] = QPixmap(QStringLiteral(":/images/logo-underlined.png"));
+    imgQuarn->setPixmap(imlQuarn[0]);
+    lblEnterName =
+        label("lblEnterName", QStringLiteral("Enter a Description"), twipsRect(360, 1140, 555, 255), roundedBold());
+    lblADescription =
+        label("lblADescription", QStringLiteral("a Description"), twipsRect(945, 1140, 1320, 255), roundedBold());
+    txtName = named(new QLineEdit(this), "txtName");
+    txtName->setGeometry(twipsRect(360, 1365, 4095, 375));
+    txtName->setFont(arial(9.75, false));
+    txtName->setMaxLength(std::numeric_limits<int>::max());
+    paint(txtName, kFieldColour);
+    lblNote = label("lblNote", QStringLiteral("Note"), twipsRect(360, 1785, 495, 210), roundedBold());
+    txtData = named(new QPlainTextEdit(this), "txtData");
+    txtData->setGeometry(twipsRect(375, 2010, 4095, 2415));
+    txtData->setFont(arial(8.25, false));
+    // Both scroll bars and no wrapping: long unbroken lines stay cheap to lay out.
+    txtData->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtData->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    paint(txtData, kFieldColour);
+    lvwNoteDatabase = named(new QTreeView(this), "lvwNoteDatabase");
+    lvwNoteDatabase->setGeometry(twipsRect(360, 1365, 4095, 3045));
+    lvwNoteDatabase->setFont(arial(9, false));
+    paint(lvwNoteDatabase, kFieldColour);
+    lvwNoteDatabase->hide();
+
+    // The "Clear" buttons lie over their label words and show only under the mouse.
+    cmdClearCategory = button("cmdClearCategory", QStringLiteral("Clear"), twipsRect(345, 75, 555, 225), arial(6, false));
+    cmdClearDescription =
+        button("cmdClearDescription", QStringLiteral("Clear"), twipsRect(345, 1125, 555, 225), arial(6, false));
+    cmdClearNote = button("cmdClearNote", QStringLiteral("Clear"), twipsRect(345, 1770, 555, 225), arial(6, false));
+    for (QPushButton* clear : {cmdClearCategory, cmdClearDescription, cmdClearNote}) {
+        clear->hide();
+    }
+
+    cmdOpenDatabase = button("cmdOpenDatabase", QStringLiteral("Open Database"), twipsRect(345, 4515, 1575, 375),
+                             arial(8.25, true));
+    cmdBack = button("cmdBack", QStringLiteral("Enter Note"), twipsRect(345, 4515, 1185, 375), arial(8.25, true));
+    cmdOpen = button("cmdOpen", QStringLiteral("Open"), twipsRect(1605, 4515, 900, 375), arial(8.25, true));
+    cmdOpen->setEnabled(false);
+    cmdSave = button("cmdSave", QStringLiteral("Save"), twipsRect(2580, 4515, 900, 375), arial(8.25, true));
+    cmdDeleteNote =
+        button("cmdDeleteNote", QStringLiteral("Delete"), twipsRect(2580, 4515, 900, 375), arial(8.25, true));
+    cmdDiscard = button("cmdDiscard", QStringLiteral("Minimize"), twipsRect(3555, 4515, 900, 375), arial(8.25, true));
+    chkPopUp = checkBox("chkPopUp", QStringLiteral("Pop Up"), twipsRect(360, 5010, 1170, 315));
+    chkPopUp->setChecked(true);
+    chkStayOnTop = checkBox("chkStayOnTop", QStringLiteral("Stay On Top"), twipsRect(1687, 5010, 1530, 330));
+    chkAppend = checkBox("chkAppend", QStringLiteral("Append"), twipsRect(3570, 5010, 1260, 315));
+    txtHidden = named(new HiddenTextBox(this), "txtHidden");
+    txtHidden->setGeometry(twipsRect(4560, 1380, 255, 495));
+
+    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1->setInterval(250);
+
+    mnuOP = named(new QMenu(this), "mnuOP");
+    mnuCTRL = named(mnuOP->addAction(QString()), "mnuCTRL");
+    named(mnuOP->addSeparator(), "spe1");
+    mnuBackup = named(mnuOP->addAction(QStringLiteral("Backup")), "mnuBackup");
+    mnuRestore = named(mnuOP->addAction(QStringLiteral("Restore")), "mnuRestore");
+    named(mnuOP->addSeparator(), "spe2");
+    mnuExit = named(mnuOP->addAction(QStringLiteral("&Exit")), "mnuExit");
+    mnuOP->setDefaultAction(mnuCTRL);
+
+    // The list lies above "Note", which neither view hides; the Clear buttons above their labels.
+    lvwNoteDatabase->raise();
+    for (QPushButton* clear : {cmdClearCategory, cmdClearDescription, cmdClearNote}) {
+        clear->raise();
+    }
+
+    // No context menus in the three edit fields; editing and clipboard keys work as before.
+    txtName->setContextMenuPolicy(Qt::NoContextMenu);
+    txtData->setContextMenuPolicy(Qt::NoContextMenu);
+
+    // Tab order of the design.
+    const QList<QWidget*> tabOrder = {cboChoose_Category, cmdAdd_category, cmdRemove_Category, txtName,
+                                      txtData, lvwNoteDatabase, cmdOpenDatabase, cmdBack, cmdOpen, cmdSave,
+                                      cmdDiscard, chkPopUp, chkStayOnTop, chkAppend, cmdDeleteNote, cmdClearNote,
+                                      cmdClearDescription, cmdClearCategory};
+    for (int i = 1; i < tabOrder.size(); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
+}
+
+void FrmMain::connectHandlers() {
+    connect(cmdOpenDatabase, &QPushButton::clicked, this, &FrmMain::cmdOpenDatabase_Click);
+    connect(cmdBack, &QPushButton::clicked, this, &FrmMain::cmdBack_Click);
+    connect(cmdDiscard, &QPushButton::clicked, this, &FrmMain::cmdDiscard_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &FrmMain::cmdSave_Click);
+    connect(cmdOpen, &QPushButton::clicked, this, &FrmMain::cmdOpen_Click);
+    connect(cmdDeleteNote, &QPushButton::clicked, this, &FrmMain::cmdDeleteNote_Click);
+    connect(cmdAdd_category, &QPushButton::clicked, this, &FrmMain::cmdAdd_category_Click);
+    connect(cmdRemove_Category, &QPushButton::clicked, this, &FrmMain::cmdRemove_Category_Click);
+    connect(cmdClearCategory, &QPushButton::clicked, this, &FrmMain::cmdClearCategory_Click);
+    connect(cmdClearDescription, &QPushButton::clicked, this, &FrmMain::cmdClearDescription_Click);
+    connect(cmdClearNote, &QPushButton::clicked, this, &FrmMain::cmdClearNote_Click);
+    // A check box's handler runs whenever its state changes, from a click or from code.
+    connect(chkPopUp, &QCheckBox::toggled, this, &FrmMain::chkPopUp_Click);
+    connect(chkStayOnTop, &QCheckBox::toggled, this, &FrmMain::chkStayOnTop_Click);
+    connect(chkAppend, &QCheckBox::toggled, this, &FrmMain::chkAppend_Click);
+    connect(txtName, &QLineEdit::textChanged, this, &FrmMain::txtName_Change);
+    connect(txtData, &QPlainTextEdit::textChanged, this, &FrmMain::txtData_Change);
+    connect(cboChoose_Category, &CategoryBox::userSelected, this, &FrmMain::cboChoose_Category_Click);
+    connect(cboChoose_Category, &CategoryBox::userEdited, this, &FrmMain::cboChoose_Category_Change);
+    connect(lvwNoteDatabase->header(), &QHeaderView::sectionClicked, this,
+            [this](int section) { lvwNoteDatabase_ColumnClick(section + 1); });
+    connect(Timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
+    connect(mnuCTRL, &QAction::triggered, this, &FrmMain::mnuCTRL_Click);
+    connect(mnuBackup, &QAction::triggered, this, &FrmMain::mnuBackup_Click);
+    connect(mnuRestore, &QAction::triggered, this, &FrmMain::mnuRestore_Click);
+    connect(mnuExit, &QAction::triggered, this, &FrmMain::mnuExit_Click);
+
+    // Clicks, double clicks, focus and mouse moves that the widgets do not report as signals.
+    // One application-wide filter: key presses are seen before the focused widget takes them.
+    for (QWidget* tracked :
+         {static_cast<QWidget*>(this), static_cast<QWidget*>(txtName), txtData->viewport(),
+          lvwNoteDatabase->viewport(), static_cast<QWidget*>(imgQuarn), static_cast<QWidget*>(lblEnterOrChooseCategory),
+          static_cast<QWidget*>(lblOrChoose), static_cast<QWidget*>(lblEnterName),
+          static_cast<QWidget*>(lblADescription), static_cast<QWidget*>(lblNote),
+          static_cast<QWidget*>(lblNumberOfCategories), static_cast<QWidget*>(lblNumberOfNotes)}) {
+        tracked->setMouseTracking(true);
+    }
+    qApp->installEventFilter(this);
+}
+
+void FrmMain::setDefaultButton(QPushButton* button) {
+    if (m_defaultButton != nullptr && m_defaultButton != button) {
+        m_defaultButton->setDefault(false);
+    }
+    m_defaultButton = button;
+    if (button != nullptr) {
+        button->setDefault(true);
+    }
+}
+
+void FrmMain::clearDefaultButton(QPushButton* button) {
+    if (m_defaultButton == button && button != nullptr) {
+        button->setDefault(false);
+        m_defaultButton = nullptr;
+    }
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // Enter presses the focused button, or else the window's default button.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+            break;
+        }
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr || (focus != this && !isAncestorOf(focus)) || watched != focus) {
+            break;
+        }
+        if (auto* pressed = qobject_cast<QPushButton*>(focus); pressed != nullptr && pressed->isEnabled()) {
+            pressed->click();
+            return true;
+        }
+        if (m_defaultButton != nullptr && m_defaultButton->isVisible() && m_defaultButton->isEnabled()) {
+            m_defaultButton->click();
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) {
+            break;
+        }
+        if (watched == txtData->viewport()) {
+            txtData_Click();
+        } else if (watched == txtName) {
+            txtName_Click();
+        } else if (watched == imgQuarn) {
+            imgQuarn_Click();
+        } else if (watched == lvwNoteDatabase->viewport()) {
+            // The release that ends a double click is not a click of its own.
+            if (m_afterDoubleClick) {
+                m_afterDoubleClick = false;
+            } else {
+                lvwNoteDatabase_Click();
+            }
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (watched == lvwNoteDatabase->viewport() &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            m_afterDoubleClick = true;
+            lvwNoteDatabase_DblClick();
+        }
+        break;
+    case QEvent::FocusIn:
+        if (watched == lvwNoteDatabase) {
+            lvwNoteDatabase_GotFocus();
+        }
+        break;
+    case QEvent::MouseMove:
+        if (watched == imgQuarn) {
+            imgQuarn_MouseMove();
+        } else if (watched == lblEnterOrChooseCategory) {
+            lblEnterOrChooseCategory_MouseMove();
+        } else if (watched == lblEnterName) {
+            lblEnterName_MouseMove();
+        } else if (watched == lblNote) {
+            lblNote_MouseMove();
+        } else if (watched == lvwNoteDatabase->viewport()) {
+            lvwNoteDatabase_MouseMove();
+        } else if (watched == this || watched == lblOrChoose || watched == lblADescription ||
+                   watched == lblNumberOfCategories || watched == lblNumberOfNotes || watched == txtName ||
+                   watched == txtData->viewport()) {
+            ResetHover();
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmMain::bringForward() {
+    if (m_ended) {
+        return;
+    }
+    if (isMinimized()) {
+        showNormal();
+    } else {
+        show();
+    }
+    raise();
+    activateWindow();
+}

@@ -1,0 +1,207 @@
+#pragma once
+
+#include "storage/cInifile.h"
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+class CategoryBox;
+class HiddenTextBox;
+class NoteListModel;
+class Platform;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSystemTrayIcon;
+class QTimer;
+class QTreeView;
+
+// The program's one window. Its handlers are defined in the folder of their subsystem; this header is the map.
+class FrmMain : public QWidget {
+    Q_OBJECT
+public:
+    // programFolder: the folder of the executable, without a trailing separator.
+    FrmMain(const QString& programFolder, Platform& platform, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // Runs the start-up sequence; false when start-up ended the program (the window must not be shown).
+    bool Form_Load();
+    // True once the program has decided to end (early exit or confirmed close).
+    bool hasEnded() const { return m_ended; }
+    // Brings the window forward, from the tray if need be (a second start of the program asks for this).
+    void bringForward();
+    // The desktop session is ending: close without the exit question.
+    void sessionEnding();
+
+    const QString& programFolder() const { return m_programFolder; }
+    QString programPath(const QString& suffix) const;
+
+    // ---- Controls (objectName = member name) ----
+    QLabel* lblEnterOrChooseCategory = nullptr;
+    QLabel* lblOrChoose = nullptr;
+    QPushButton* cmdClearCategory = nullptr;
+    CategoryBox* cboChoose_Category = nullptr;
+    QPushButton* cmdAdd_category = nullptr;
+    QPushButton* cmdRemove_Category = nullptr;
+    QLabel* lblNumberOfCategories = nullptr;
+    QLabel* lblNumberOfNotes = nullptr;
+    QLabel* imgQuarn = nullptr;
+    QPushButton* cmdClearDescription = nullptr;
+    QLabel* lblEnterName = nullptr;
+    QLabel* lblADescription = nullptr;
+    QLineEdit* txtName = nullptr;
+    QPushButton* cmdClearNote = nullptr;
+    QLabel* lblNote = nullptr;
+    QPlainTextEdit* txtData = nullptr;
+    QTreeView* lvwNoteDatabase = nullptr;
+    QPushButton* cmdOpenDatabase = nullptr;
+    QPushButton* cmdBack = nullptr;
+    QPushButton* cmdOpen = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdDeleteNote = nullptr;
+    QPushButton* cmdDiscard = nullptr;
+    QCheckBox* chkPopUp = nullptr;
+    QCheckBox* chkStayOnTop = nullptr;
+    QCheckBox* chkAppend = nullptr;
+    HiddenTextBox* txtHidden = nullptr;
+    QTimer* Timer1 = nullptr;
+    QSystemTrayIcon* TrayIcon = nullptr; // created by the first ShowProgramInTray
+    QMenu* mnuOP = nullptr;
+    QAction* mnuCTRL = nullptr;
+    QAction* mnuBackup = nullptr;
+    QAction* mnuRestore = nullptr;
+    QAction* mnuExit = nullptr;
+    QPixmap imlQuarn[2]; // the logo: [0] normal, [1] underlined
+
+    // ---- Form-level state ----
+    bool loadCat = false;
+    bool skipQuery = false;
+    bool quarnUnderline = false;
+    QString number_of_data_records;
+    QString number_of_category_records;
+    std::int64_t number_of_category_records_value = 0;
+    int currentMode = 1;
+    cInifile categoryIni;
+    cInifile settingsIni;
+    // Row number n of the note list leads to notePaths[n] and noteKeys[n]; element 0 is unused.
+    std::vector<QString> notePaths;
+    std::vector<QString> noteKeys;
+    bool inTray = false;
+
+    // ---- The default button (Enter presses it) ----
+    QPushButton* defaultButton() const { return m_defaultButton; }
+    // Makes the button the default; every other button stops being it.
+    void setDefaultButton(QPushButton* button);
+    // The button stops being the default (if it was).
+    void clearDefaultButton(QPushButton* button);
+
+    // ---- app/: start-up, views, exit ----
+    void InitializeProgram();
+    void ShowEnterView();
+    void ShowDatabaseView();
+    void cmdOpenDatabase_Click();
+    void cmdBack_Click();
+    void cmdDiscard_Click();
+    // unloadMode 2: the desktop session is ending. Sets cancel to 1 to keep the window.
+    void Form_QueryUnload(int& cancel, int unloadMode);
+    void Form_Unload();
+    // Close request from code (early exits, "&Exit"): runs the exit path.
+    void Unload();
+
+    // ---- storage/: preferences ----
+    void LoadSettings();
+    void chkPopUp_Click();
+    void chkStayOnTop_Click();
+    void chkAppend_Click();
+
+    // ---- notes/: saving, the list, viewing, opening, deleting, sorting ----
+    void setupNoteList();
+    void LoadNoteList();
+    void cmdSave_Click();
+    void txtData_Change();
+    void txtName_Change();
+    void txtData_Click();
+    void txtName_Click();
+    void cmdClearDescription_Click();
+    void cmdClearNote_Click();
+    // Sets the note text from code; its Change runs only when the text differs.
+    void setNoteText(const QString& text);
+    QString noteText() const;
+    void lvwNoteDatabase_Click();
+    void lvwNoteDatabase_DblClick();
+    void lvwNoteDatabase_GotFocus();
+    void cmdOpen_Click();
+    void ShellOpen(const QString& path);
+    void cmdDeleteNote_Click();
+    // column: 1-based index of the clicked heading.
+    void lvwNoteDatabase_ColumnClick(int column);
+    // The number of rows the list holds.
+    int noteListCount() const;
+
+    // ---- categories/: the box, counts, adding and removing ----
+    void LoadCategories();
+    void FillCategoryBox();
+    void cboChoose_Category_Click();
+    void cboChoose_Category_Change();
+    void cmdClearCategory_Click();
+    void cmdAdd_category_Click();
+    void cmdRemove_Category_Click();
+    // Selects position i of the box from code, which raises its Click as a user's choice does.
+    void selectCategory(int i);
+    // Sets the box's text from code, which raises its Change when the text differs.
+    void setCategoryText(const QString& text);
+
+    // ---- capture/: the clipboard watch ----
+    void Timer1_Timer();
+
+    // ---- tray/: the tray icon and menu, hover feedback and the logo ----
+    void ShowProgramInTray();
+    void RemoveTrayIcon();
+    void NoSysIcon(bool maxIcon);
+    void mnuCTRL_Click();
+    void mnuExit_Click();
+    void TrayIcon_DblClick();
+    void TrayIcon_RightButtonDown();
+    void imgQuarn_MouseMove();
+    void imgQuarn_Click();
+    void lblEnterOrChooseCategory_MouseMove();
+    void lblEnterName_MouseMove();
+    void lblNote_MouseMove();
+    void lvwNoteDatabase_MouseMove();
+    // The full reset run by mouse moves over the window and its plain labels and text boxes.
+    void ResetHover();
+
+    // ---- backup/: backup and restore ----
+    void mnuBackup_Click();
+    void mnuRestore_Click();
+
+    Platform& platform() { return m_platform; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void centreOnScreen();
+    // Runs the exit path for a close request; false when the request was cancelled.
+    bool requestUnload(int unloadMode);
+    void applyStayOnTop(bool onTop);
+
+    QString m_programFolder;
+    Platform& m_platform;
+    QPushButton* m_defaultButton = nullptr;
+    NoteListModel* m_noteList = nullptr;
+    bool m_ended = false;
+    bool m_unloaded = false;
+    bool m_afterDoubleClick = false;
+};

@@ -1,0 +1,3 @@
+#include "app/FrmMain.h"
+void FrmMain::mnuBackup_Click() {}
+void FrmMain::mnuRestore_Click() {}

@@ -1,0 +1,2 @@
+#include "app/FrmMain.h"
+void FrmMain::Timer1_Timer() {}

@@ -1,0 +1,80 @@
+// Start-up: the data folder check and repair, and the window's set-up.
+#include "app/FrmMain.h"
+
+#include "app/Twips.h"
+#include "categories/CategoryBox.h"
+#include "common/Files.h"
+#include "common/platform/Platform.h"
+
+#include <QAction>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+bool FrmMain::Form_Load() {
+    currentMode = 1;
+    skipQuery = false;
+    // A second start never gets here: the single-instance guard ends it before the window is made.
+    NoSysIcon(false);
+    InitializeProgram();
+    if (m_ended) {
+        return false;
+    }
+    ShowEnterView();
+    FillCategoryBox();
+    if (m_ended) {
+        return false;
+    }
+    Timer1->start();
+    LoadNoteList();
+    return true;
+}
+
+void FrmMain::InitializeProgram() {
+    const QString dataFolder = programPath(QStringLiteral("\\data"));
+    if (!DirExists(dataFolder)) {
+        QDir().mkpath(dataFolder);
+    }
+    for (const QString& name : {QStringLiteral("data.mdb"), QStringLiteral("category.dat"), QStringLiteral("settings.dat")}) {
+        const QString live = programPath(QStringLiteral("\\data\\") + name);
+        if (!FileExists(live)) {
+            CopyFileIfPresent(programPath(QStringLiteral("\\original\\") + name), live, true);
+        }
+    }
+    if (!FileExists(programPath(QStringLiteral("\\data\\data.mdb")))) {
+        m_platform.messageBox(QStringLiteral("The database file is missing or dammaged.  Please uninstall then "
+                                             "reinstall Scribbet and then restore the database."),
+                              MsgStyle::Information, QStringLiteral("Scribbet"));
+        skipQuery = true;
+        Unload();
+        return;
+    }
+    mnuRestore->setEnabled(FileExists(programPath(QStringLiteral("\\backup\\backup.dat"))));
+    LoadSettings();
+    // The context menus of txtData, txtName and the category box's edit field were switched off when the
+    // controls were made.
+    cboChoose_Category_Click();
+    if (cboChoose_Category->listCount() == 0) {
+        cmdRemove_Category->setEnabled(false);
+    }
+    centreOnScreen();
+    setWindowTitle(QStringLiteral("Scribbet 1.6"));
+    if (cboChoose_Category->listCount() == 0) {
+        cmdAdd_category->setEnabled(false);
+        cmdRemove_Category->setEnabled(false);
+    }
+}
+
+void FrmMain::centreOnScreen() {
+    const QScreen* target = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (target == nullptr) {
+        return;
+    }
+    const QRect screenArea = target->geometry();
+    const QRect frame = frameGeometry();
+    // As computed, also when the screen is smaller than the window (a negative position).
+    move(screenArea.x() + (screenArea.width() - frame.width()) / 2,
+         screenArea.y() + (screenArea.height() - frame.height()) / 2);
+}

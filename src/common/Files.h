@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class Platform;
+
+// Maps a stored suffix such as "\data\data.mdb" below the program folder to a native path.
+// Stored values keep their backslashes, so a data folder moves between systems unchanged.
+QString ProgramPath(const QString& programFolder, const QString& suffix);
+
+// True when the file can be opened for reading; a file that exists but cannot be read counts as missing.
+bool FileExists(const QString& path);
+// True when the path names a folder that holds at least one entry or can be listed.
+bool DirExists(const QString& path);
+// Copies source over destination when the source exists; false when it does not or the copy failed.
+bool CopyFileIfPresent(const QString& source, const QString& destination, bool overwrite = false);
+// Moves a file to the desktop's trash; true only when it reached a trash it can be restored from.
+bool RecycleFile(Platform& platform, const QString& path, QString* reason = nullptr);

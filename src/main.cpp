@@ -1,0 +1,32 @@
+#include "app/FrmMain.h"
+#include "common/SingleInstance.h"
+#include "common/platform/QtPlatform.h"
+#include "common/platform/SessionEnd.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Scribbet"));
+    QApplication::setApplicationVersion(QStringLiteral("1.6"));
+    // The program lives on in the tray while its window is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString programFolder = QCoreApplication::applicationDirPath();
+
+    SingleInstance instance(programFolder);
+    if (!instance.becomePrimary()) {
+        instance.activatePrimary();
+        return 0;
+    }
+
+    QtPlatform platform;
+    FrmMain window(programFolder, platform);
+    platform.setParentWindow(&window);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, &FrmMain::bringForward);
+    watchSessionEnd([&window] { window.sessionEnding(); });
+    if (!window.Form_Load()) {
+        return 0;
+    }
+    window.show();
+    return QApplication::exec();
+}
