@@ -1,6 +1,4 @@
 #include "app/FrmMain.h"
-void FrmMain::setupNoteList() {}
-void FrmMain::LoadNoteList() {}
 void FrmMain::cmdSave_Click() {}
 void FrmMain::txtData_Change() {}
 void FrmMain::txtName_Change() {}
@@ -14,5 +12,3 @@ void FrmMain::lvwNoteDatabase_GotFocus() {}
 void FrmMain::cmdOpen_Click() {}
 void FrmMain::ShellOpen(const QString&) {}
 void FrmMain::cmdDeleteNote_Click() {}
-void FrmMain::lvwNoteDatabase_ColumnClick(int) {}
-int FrmMain::noteListCount() const { return 0; }

@@ -1,0 +1,2 @@
+target_sources(scribbet_core PRIVATE
+)
