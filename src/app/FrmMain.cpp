@@ -42,7 +42,8 @@ QFont arial(double points, bool bold) {
 
 QFont roundedBold() {
     QFont font = arial(8.25, true);
-    font.setFamilies({QStringLiteral("Arial Rounded MT Bold"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setFamilies(
+        {QStringLiteral("Arial Rounded MT Bold"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     return font;
 }
 
@@ -77,7 +78,9 @@ FrmMain::~FrmMain() {
     }
 }
 
-QString FrmMain::programPath(const QString& suffix) const { return ProgramPath(m_programFolder, suffix); }
+QString FrmMain::programPath(const QString& suffix) const {
+    return ProgramPath(m_programFolder, suffix);
+}
 
 void FrmMain::buildControls() {
     setWindowTitle(QStringLiteral("Scribbet 1.6"));
@@ -112,8 +115,8 @@ void FrmMain::buildControls() {
 
     lblEnterOrChooseCategory =
         label("lblEnterOrChooseCategory", QStringLiteral("Enter"), twipsRect(360, 90, 570, 255), roundedBold());
-    lblOrChoose = label("lblOrChoose", QStringLiteral("or Choose a Category"), twipsRect(945, 90, 2160, 255),
-                        roundedBold());
+    lblOrChoose =
+        label("lblOrChoose", QStringLiteral("or Choose a Category"), twipsRect(945, 90, 2160, 255), roundedBold());
     cboChoose_Category = named(new CategoryBox(this), "cboChoose_Category");
     cboChoose_Category->setGeometry(twipsRect(360, 315, 4095, 330));
     cboChoose_Category->setFont(arial(8.25, false));
@@ -156,7 +159,8 @@ void FrmMain::buildControls() {
     lvwNoteDatabase->hide();
 
     // The "Clear" buttons lie over their label words and show only under the mouse.
-    cmdClearCategory = button("cmdClearCategory", QStringLiteral("Clear"), twipsRect(345, 75, 555, 225), arial(6, false));
+    cmdClearCategory =
+        button("cmdClearCategory", QStringLiteral("Clear"), twipsRect(345, 75, 555, 225), arial(6, false));
     cmdClearDescription =
         button("cmdClearDescription", QStringLiteral("Clear"), twipsRect(345, 1125, 555, 225), arial(6, false));
     cmdClearNote = button("cmdClearNote", QStringLiteral("Clear"), twipsRect(345, 1770, 555, 225), arial(6, false));
@@ -164,8 +168,8 @@ void FrmMain::buildControls() {
         clear->hide();
     }
 
-    cmdOpenDatabase = button("cmdOpenDatabase", QStringLiteral("Open Database"), twipsRect(345, 4515, 1575, 375),
-                             arial(8.25, true));
+    cmdOpenDatabase =
+        button("cmdOpenDatabase", QStringLiteral("Open Database"), twipsRect(345, 4515, 1575, 375), arial(8.25, true));
     cmdBack = button("cmdBack", QStringLiteral("Enter Note"), twipsRect(345, 4515, 1185, 375), arial(8.25, true));
     cmdOpen = button("cmdOpen", QStringLiteral("Open"), twipsRect(1605, 4515, 900, 375), arial(8.25, true));
     cmdOpen->setEnabled(false);
@@ -203,10 +207,24 @@ void FrmMain::buildControls() {
     txtData->setContextMenuPolicy(Qt::NoContextMenu);
 
     // Tab order of the design.
-    const QList<QWidget*> tabOrder = {cboChoose_Category, cmdAdd_category, cmdRemove_Category, txtName,
-                                      txtData, lvwNoteDatabase, cmdOpenDatabase, cmdBack, cmdOpen, cmdSave,
-                                      cmdDiscard, chkPopUp, chkStayOnTop, chkAppend, cmdDeleteNote, cmdClearNote,
-                                      cmdClearDescription, cmdClearCategory};
+    const QList<QWidget*> tabOrder = {cboChoose_Category,
+                                      cmdAdd_category,
+                                      cmdRemove_Category,
+                                      txtName,
+                                      txtData,
+                                      lvwNoteDatabase,
+                                      cmdOpenDatabase,
+                                      cmdBack,
+                                      cmdOpen,
+                                      cmdSave,
+                                      cmdDiscard,
+                                      chkPopUp,
+                                      chkStayOnTop,
+                                      chkAppend,
+                                      cmdDeleteNote,
+                                      cmdClearNote,
+                                      cmdClearDescription,
+                                      cmdClearCategory};
     for (int i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -243,8 +261,8 @@ void FrmMain::connectHandlers() {
     // Clicks, double clicks, focus and mouse moves that the widgets do not report as signals.
     // One application-wide filter: key presses are seen before the focused widget takes them.
     for (QWidget* tracked :
-         {static_cast<QWidget*>(this), static_cast<QWidget*>(txtName), txtData->viewport(),
-          lvwNoteDatabase->viewport(), static_cast<QWidget*>(imgQuarn), static_cast<QWidget*>(lblEnterOrChooseCategory),
+         {static_cast<QWidget*>(this), static_cast<QWidget*>(txtName), txtData->viewport(), lvwNoteDatabase->viewport(),
+          static_cast<QWidget*>(imgQuarn), static_cast<QWidget*>(lblEnterOrChooseCategory),
           static_cast<QWidget*>(lblOrChoose), static_cast<QWidget*>(lblEnterName),
           static_cast<QWidget*>(lblADescription), static_cast<QWidget*>(lblNote),
           static_cast<QWidget*>(lblNumberOfCategories), static_cast<QWidget*>(lblNumberOfNotes)}) {
@@ -313,8 +331,7 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::MouseButtonDblClick:
-        if (watched == lvwNoteDatabase->viewport() &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == lvwNoteDatabase->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             m_afterDoubleClick = true;
             lvwNoteDatabase_DblClick();
         }

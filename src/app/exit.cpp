@@ -33,9 +33,13 @@ void FrmMain::Form_Unload() {
     Timer1->stop();
 }
 
-void FrmMain::Unload() { requestUnload(kUnloadFromCode); }
+void FrmMain::Unload() {
+    requestUnload(kUnloadFromCode);
+}
 
-void FrmMain::sessionEnding() { requestUnload(kSessionEnding); }
+void FrmMain::sessionEnding() {
+    requestUnload(kSessionEnding);
+}
 
 bool FrmMain::requestUnload(int unloadMode) {
     if (m_ended) {

@@ -2,4 +2,6 @@
 void FrmMain::setupNoteList() {}
 void FrmMain::LoadNoteList() {}
 void FrmMain::lvwNoteDatabase_ColumnClick(int) {}
-int FrmMain::noteListCount() const { return 0; }
+int FrmMain::noteListCount() const {
+    return 0;
+}

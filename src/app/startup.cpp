@@ -37,7 +37,8 @@ void FrmMain::InitializeProgram() {
     if (!DirExists(dataFolder)) {
         QDir().mkpath(dataFolder);
     }
-    for (const QString& name : {QStringLiteral("data.mdb"), QStringLiteral("category.dat"), QStringLiteral("settings.dat")}) {
+    for (const QString& name :
+         {QStringLiteral("data.mdb"), QStringLiteral("category.dat"), QStringLiteral("settings.dat")}) {
         const QString live = programPath(QStringLiteral("\\data\\") + name);
         if (!FileExists(live)) {
             CopyFileIfPresent(programPath(QStringLiteral("\\original\\") + name), live, true);

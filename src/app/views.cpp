@@ -14,9 +14,9 @@
 void FrmMain::ShowEnterView() {
     currentMode = 1;
     cmdDiscard->setEnabled(false);
-    for (QWidget* hidden : {static_cast<QWidget*>(cmdDeleteNote), static_cast<QWidget*>(cmdOpen),
-                            static_cast<QWidget*>(cmdBack), static_cast<QWidget*>(lvwNoteDatabase),
-                            static_cast<QWidget*>(lblEnterName)}) {
+    for (QWidget* hidden :
+         {static_cast<QWidget*>(cmdDeleteNote), static_cast<QWidget*>(cmdOpen), static_cast<QWidget*>(cmdBack),
+          static_cast<QWidget*>(lvwNoteDatabase), static_cast<QWidget*>(lblEnterName)}) {
         hidden->hide();
     }
     cmdOpenDatabase->show();

@@ -13,10 +13,10 @@ namespace {
 
 QString instanceName(const QString& programFolder) {
     const QString canonical = QFileInfo(programFolder).canonicalFilePath();
-    const QByteArray hash = QCryptographicHash::hash((canonical.isEmpty() ? programFolder : canonical).toUtf8(),
-                                                     QCryptographicHash::Sha256)
-                                .toHex()
-                                .left(16);
+    const QByteArray hash =
+        QCryptographicHash::hash((canonical.isEmpty() ? programFolder : canonical).toUtf8(), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
     return QStringLiteral("scribbet-") + QString::fromLatin1(hash);
 }
 
@@ -64,7 +64,8 @@ bool SingleInstance::activatePrimary(int timeoutMs) {
         QLocalSocket socket;
         socket.connectToServer(m_name);
         if (socket.waitForConnected(500)) {
-            const bool answered = socket.waitForReadyRead(static_cast<int>(qMax<qint64>(deadline.remainingTime(), 100)));
+            const bool answered =
+                socket.waitForReadyRead(static_cast<int>(qMax<qint64>(deadline.remainingTime(), 100)));
             socket.disconnectFromServer();
             return answered;
         }

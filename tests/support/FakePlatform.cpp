@@ -44,7 +44,8 @@ TrashResult FakePlatform::moveToTrash(const QString& path) {
     }
     QDir().mkpath(trashFolder);
     const QString target =
-        QDir(trashFolder).filePath(QString::number(trashedFiles.size()) + QLatin1Char('_') + QFileInfo(path).fileName());
+        QDir(trashFolder)
+            .filePath(QString::number(trashedFiles.size()) + QLatin1Char('_') + QFileInfo(path).fileName());
     if (!QFile::rename(path, target)) {
         return {false, QStringLiteral("rename failed")};
     }
@@ -52,7 +53,9 @@ TrashResult FakePlatform::moveToTrash(const QString& path) {
     return {true, {}};
 }
 
-std::int64_t FakePlatform::bytesAvailable(const QString&) { return freeBytes; }
+std::int64_t FakePlatform::bytesAvailable(const QString&) {
+    return freeBytes;
+}
 
 std::uint32_t FakePlatform::random() {
     if (!randomValues.empty()) {

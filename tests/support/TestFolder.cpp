@@ -16,9 +16,13 @@ TestFolder::TestFolder() {
     }
 }
 
-QString TestFolder::file(const QString& suffix) const { return ProgramPath(path(), suffix); }
+QString TestFolder::file(const QString& suffix) const {
+    return ProgramPath(path(), suffix);
+}
 
-bool TestFolder::exists(const QString& suffix) const { return QFileInfo::exists(file(suffix)); }
+bool TestFolder::exists(const QString& suffix) const {
+    return QFileInfo::exists(file(suffix));
+}
 
 void TestFolder::write(const QString& suffix, const QByteArray& bytes) const {
     const QString target = file(suffix);
@@ -37,7 +41,9 @@ QByteArray TestFolder::read(const QString& suffix) const {
     return f.readAll();
 }
 
-void TestFolder::remove(const QString& suffix) const { QFile::remove(file(suffix)); }
+void TestFolder::remove(const QString& suffix) const {
+    QFile::remove(file(suffix));
+}
 
 void TestFolder::makeData() const {
     QDir().mkpath(file(QStringLiteral("\\data")));

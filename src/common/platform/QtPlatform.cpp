@@ -58,13 +58,17 @@ int QtPlatform::messageBox(const QString& text, int style, const QString& title)
         return MsgAnswer::No;
     default:
         return style == MsgStyle::OkCancelExclamation && box.clickedButton() == nullptr ? MsgAnswer::Cancel
-                                                                                         : MsgAnswer::Ok;
+                                                                                        : MsgAnswer::Ok;
     }
 }
 
-bool QtPlatform::openFile(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+bool QtPlatform::openFile(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
-bool QtPlatform::openUrl(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
+bool QtPlatform::openUrl(const QString& url) {
+    return QDesktopServices::openUrl(QUrl(url));
+}
 
 TrashResult QtPlatform::moveToTrash(const QString& path) {
     if (!QFileInfo::exists(path)) {
@@ -85,8 +89,8 @@ TrashResult QtPlatform::moveToTrash(const QString& path) {
     // A trash from which the file can be restored keeps it under files/ with its record under info/.
     const QFileInfo trashed(pathInTrash);
     const QDir trashDir = trashed.dir();
-    const QString infoFile = trashDir.absoluteFilePath(QStringLiteral("../info/") + trashed.fileName() +
-                                                       QStringLiteral(".trashinfo"));
+    const QString infoFile =
+        trashDir.absoluteFilePath(QStringLiteral("../info/") + trashed.fileName() + QStringLiteral(".trashinfo"));
     if (!trashed.isAbsolute() || !trashed.exists() || QFileInfo::exists(path) || !QFileInfo::exists(infoFile)) {
         return {false, QStringLiteral("The file did not reach a trash folder.")};
     }
@@ -101,6 +105,10 @@ std::int64_t QtPlatform::bytesAvailable(const QString& path) {
     return storage.bytesAvailable();
 }
 
-QDateTime QtPlatform::now() { return QDateTime::currentDateTime(); }
+QDateTime QtPlatform::now() {
+    return QDateTime::currentDateTime();
+}
 
-std::uint32_t QtPlatform::random() { return static_cast<std::uint32_t>(m_generator()); }
+std::uint32_t QtPlatform::random() {
+    return static_cast<std::uint32_t>(m_generator());
+}

@@ -1,0 +1,374 @@
+// Start-up, the main window's controls and views, and the exit path, on the real window.
+#include "TestWindow.h"
+
+#include "app/Twips.h"
+#include "categories/CategoryBox.h"
+#include "common/SingleInstance.h"
+
+#include <QAction>
+#include <QDir>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+
+const QString kDatabaseMissing = QStringLiteral(
+    "The database file is missing or dammaged.  Please uninstall then reinstall Scribbet and then restore the "
+    "database.");
+const QString kExitQuestion = QStringLiteral("Are you sure you want to exit Scribbet?");
+
+} // namespace
+
+class TestApp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstRunCopiesThePristineFiles() {
+        TestWindow t;
+        QVERIFY(!t.folder.exists(QStringLiteral("\\data")));
+        QVERIFY(t.start());
+        for (const char* name : {"data.mdb", "category.dat", "settings.dat"}) {
+            const QString n = QString::fromLatin1(name);
+            QCOMPARE(t.folder.read(QStringLiteral("\\data\\") + n), t.folder.read(QStringLiteral("\\original\\") + n));
+        }
+        QVERIFY(t->isVisible());
+        QCOMPARE(t->windowTitle(), QStringLiteral("Scribbet 1.6"));
+        QCOMPARE(t->currentMode, 1);
+        QVERIFY(t->Timer1->isActive());
+        QCOMPARE(t.platform.messages().size(), size_t{0});
+    }
+
+    void existingDataIsNotReplaced() {
+        TestWindow t;
+        t.folder.makeData();
+        t.folder.write(QStringLiteral("\\data\\category.dat"), "[main]\r\ntotal=0\r\n; kept\r\n");
+        QVERIFY(t.start());
+        QCOMPARE(t.folder.read(QStringLiteral("\\data\\category.dat")), QByteArray("[main]\r\ntotal=0\r\n; kept\r\n"));
+    }
+
+    void missingDatabaseEndsWithItsMessage() {
+        TestWindow t;
+        t.folder.remove(QStringLiteral("\\original\\data.mdb"));
+        t.platform.answer(MsgAnswer::Ok);
+        QVERIFY(!t.start());
+        QVERIFY(t->hasEnded());
+        QVERIFY(!t->isVisible());
+        QCOMPARE(t.platform.messages().size(), size_t{1}); // no exit question
+        const auto& message = t.platform.messages().front();
+        QCOMPARE(message.text, kDatabaseMissing);
+        QCOMPARE(message.style, MsgStyle::Information);
+        QCOMPARE(message.title, QStringLiteral("Scribbet"));
+        QVERIFY(t->TrayIcon == nullptr || !t->TrayIcon->isVisible());
+        QVERIFY(!t->Timer1->isActive());
+        QVERIFY(!t.folder.exists(QStringLiteral("\\data\\data.mdb")));
+    }
+
+    void unreadableDatabaseIsReplacedByThePristineCopy() {
+        TestWindow t;
+        t.folder.makeData();
+        // A folder where the database should be cannot be opened for reading: it counts as missing, and the copy
+        // cannot replace it either.
+        t.folder.remove(QStringLiteral("\\data\\data.mdb"));
+        QDir().mkpath(t.folder.file(QStringLiteral("\\data\\data.mdb")));
+        t.platform.answer(MsgAnswer::Ok);
+        QVERIFY(!t.start());
+        QCOMPARE(t.platform.messages().front().text, kDatabaseMissing);
+    }
+
+    void missingPreferencesLeaveStartUpGoing() {
+        TestWindow t;
+        t.folder.remove(QStringLiteral("\\original\\settings.dat"));
+        QVERIFY(t.start());
+        QVERIFY(!t->chkPopUp->isChecked());
+        QVERIFY(!t->chkStayOnTop->isChecked());
+        QVERIFY(!t->chkAppend->isChecked());
+        QCOMPARE(t.platform.unexpectedMessages(), 0);
+    }
+
+    void restoreIsEnabledOnlyWithABackup() {
+        {
+            TestWindow t;
+            QVERIFY(t.start());
+            QVERIFY(!t->mnuRestore->isEnabled());
+        }
+        {
+            TestWindow t;
+            t.folder.write(QStringLiteral("\\backup\\backup.dat"), "PK");
+            QVERIFY(t.start());
+            QVERIFY(t->mnuRestore->isEnabled());
+        }
+    }
+
+    void controlsHaveTheirDesign() {
+        TestWindow t;
+        QVERIFY(t.start());
+        QCOMPARE(t->size(), QSize(twipsToPixels(4815), twipsToPixels(5475)));
+        struct Expected {
+            const char* name;
+            QRect geometry;
+            const char* caption;
+        };
+        const Expected expected[] = {
+            {"lblEnterOrChooseCategory", twipsRect(360, 90, 570, 255), "Enter"},
+            {"lblOrChoose", twipsRect(945, 90, 2160, 255), "or Choose a Category"},
+            {"cmdClearCategory", twipsRect(345, 75, 555, 225), "Clear"},
+            {"cboChoose_Category", twipsRect(360, 315, 4095, 330), nullptr},
+            {"cmdAdd_category", twipsRect(2700, 690, 855, 240), "Add"},
+            {"cmdRemove_Category", twipsRect(3600, 690, 855, 240), "Remove"},
+            {"lblNumberOfCategories", twipsRect(360, 630, 2055, 255), nullptr},
+            {"lblNumberOfNotes", twipsRect(360, 825, 2055, 255), nullptr},
+            {"imgQuarn", twipsRect(2445, 1065, 2085, 300), nullptr},
+            {"cmdClearDescription", twipsRect(345, 1125, 555, 225), "Clear"},
+            {"lblADescription", twipsRect(945, 1140, 1320, 255), "a Description"},
+            {"txtName", twipsRect(360, 1365, 4095, 375), nullptr},
+            {"cmdClearNote", twipsRect(345, 1770, 555, 225), "Clear"},
+            {"lblNote", twipsRect(360, 1785, 495, 210), "Note"},
+            {"txtData", twipsRect(375, 2010, 4095, 2415), nullptr},
+            {"lvwNoteDatabase", twipsRect(360, 1365, 4095, 3045), nullptr},
+            {"cmdOpenDatabase", twipsRect(345, 4515, 1575, 375), "Open Database"},
+            {"cmdBack", twipsRect(345, 4515, 1185, 375), "Enter Note"},
+            {"cmdOpen", twipsRect(1605, 4515, 900, 375), "Open"},
+            {"cmdSave", twipsRect(2580, 4515, 900, 375), "Save"},
+            {"cmdDeleteNote", twipsRect(2580, 4515, 900, 375), "Delete"},
+            {"cmdDiscard", twipsRect(3555, 4515, 900, 375), "Minimize"},
+            {"chkPopUp", twipsRect(360, 5010, 1170, 315), "Pop Up"},
+            {"chkStayOnTop", twipsRect(1687, 5010, 1530, 330), "Stay On Top"},
+            {"chkAppend", twipsRect(3570, 5010, 1260, 315), "Append"},
+        };
+        for (const Expected& e : expected) {
+            auto* widget = t.find<QWidget>(e.name);
+            QCOMPARE(widget->geometry(), e.geometry);
+            if (e.caption != nullptr) {
+                const QString caption = QString::fromLatin1(e.caption);
+                if (auto* label = qobject_cast<QLabel*>(widget)) {
+                    QCOMPARE(label->text(), caption);
+                } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+                    QCOMPARE(button->text(), caption);
+                }
+            }
+        }
+        for (const char* hidden : {"cmdClearCategory", "cmdClearDescription", "cmdClearNote", "txtHidden"}) {
+            QVERIFY2(!t.find<QWidget>(hidden)->isVisible(), hidden);
+        }
+        QVERIFY(t->chkPopUp->isChecked());
+        QCOMPARE(t->Timer1->objectName(), QStringLiteral("Timer1"));
+        QCOMPARE(t->Timer1->interval(), 250);
+        QVERIFY(!t->windowIcon().isNull());
+
+        // The tray menu's six items, in order.
+        const QList<QAction*> items = t->mnuOP->actions();
+        QCOMPARE(items.size(), 6);
+        QCOMPARE(items[0], t->mnuCTRL);
+        QVERIFY(items[1]->isSeparator());
+        QCOMPARE(items[2]->text(), QStringLiteral("Backup"));
+        QCOMPARE(items[3]->text(), QStringLiteral("Restore"));
+        QVERIFY(items[4]->isSeparator());
+        QCOMPARE(items[5]->text(), QStringLiteral("&Exit"));
+        QCOMPARE(t->mnuOP->defaultAction(), t->mnuCTRL);
+    }
+
+    void tabOrderFollowsTheDesign() {
+        TestWindow t;
+        QVERIFY(t.start());
+        const QStringList order = {QStringLiteral("cboChoose_Category"),
+                                   QStringLiteral("cmdAdd_category"),
+                                   QStringLiteral("cmdRemove_Category"),
+                                   QStringLiteral("txtName"),
+                                   QStringLiteral("txtData"),
+                                   QStringLiteral("lvwNoteDatabase"),
+                                   QStringLiteral("cmdOpenDatabase"),
+                                   QStringLiteral("cmdBack")};
+        QWidget* w = t.find<QWidget>("cboChoose_Category");
+        for (int i = 1; i < order.size(); ++i) {
+            w = w->nextInFocusChain();
+            // Labels take no focus; the combo box's own line edit sits in the chain right after the box.
+            while (w->objectName().isEmpty() || w->focusPolicy() == Qt::NoFocus) {
+                w = w->nextInFocusChain();
+            }
+            QCOMPARE(w->objectName(), order[i]);
+        }
+    }
+
+    void editFieldsShowNoContextMenu() {
+        TestWindow t;
+        QVERIFY(t.start());
+        QCOMPARE(t->txtName->contextMenuPolicy(), Qt::NoContextMenu);
+        QCOMPARE(t->txtData->contextMenuPolicy(), Qt::NoContextMenu);
+        QCOMPARE(t->cboChoose_Category->lineEdit()->contextMenuPolicy(), Qt::NoContextMenu);
+        // Keyboard editing still works.
+        t->txtName->setFocus();
+        QTest::keyClicks(t->txtName, QStringLiteral("abc"));
+        QCOMPARE(t->txtName->text(), QStringLiteral("abc"));
+    }
+
+    void viewsSwitchAsDesigned() {
+        TestWindow t;
+        QVERIFY(t.start());
+        auto enterView = [&t] {
+            QCOMPARE(t->currentMode, 1);
+            QCOMPARE(t->lblEnterName->text(), QStringLiteral("Enter"));
+            QCOMPARE(t->lblEnterName->width(), twipsToPixels(555));
+            QVERIFY(t->lblADescription->isVisible() && t->txtName->isVisible() && t->txtData->isVisible());
+            QVERIFY(!t->lvwNoteDatabase->isVisible());
+            QVERIFY(t->cmdOpenDatabase->isVisible());
+            QCOMPARE(t->defaultButton(), t->cmdOpenDatabase);
+            QVERIFY(t->cmdSave->isVisible());
+            QVERIFY(!t->cmdBack->isVisible() && !t->cmdOpen->isVisible() && !t->cmdDeleteNote->isVisible());
+            QVERIFY(t->cmdDiscard->isEnabled());
+            QVERIFY(t->lblNote->isVisible());
+        };
+        enterView();
+        QVERIFY(!t->cmdSave->isEnabled());
+
+        t->cmdOpenDatabase->click();
+        QCOMPARE(t->currentMode, 2);
+        QCOMPARE(t->lblEnterName->text(), QStringLiteral("Current Notes"));
+        QCOMPARE(t->lblEnterName->width(), twipsToPixels(2000));
+        QVERIFY(!t->lblADescription->isVisible() && !t->txtName->isVisible() && !t->txtData->isVisible());
+        QVERIFY(t->lvwNoteDatabase->isVisible());
+        QVERIFY(!t->cmdOpenDatabase->isVisible() && !t->cmdSave->isVisible() && !t->cmdSave->isEnabled());
+        QVERIFY(t->cmdBack->isVisible());
+        QCOMPARE(t->defaultButton(), t->cmdBack);
+        QCOMPARE(t->cmdBack->text(), QStringLiteral("Enter Note"));
+        QVERIFY(t->cmdOpen->isVisible() && !t->cmdOpen->isEnabled());
+        QVERIFY(t->cmdDeleteNote->isVisible() && !t->cmdDeleteNote->isEnabled());
+        QVERIFY(!t->cmdRemove_Category->isEnabled());
+        QVERIFY(t->cmdDiscard->isEnabled());
+        QVERIFY(t->lblNote->isVisible()); // lies under the list
+
+        t->cmdBack->click();
+        enterView();
+    }
+
+    void backWithViewNoteKeepsTheTexts() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t->cmdOpenDatabase->click();
+        t->txtName->setText(QStringLiteral("title"));
+        t->setNoteText(QStringLiteral("body"));
+        t->cmdBack->setText(QStringLiteral("View Note"));
+        t->cmdBack->click();
+        QCOMPARE(t->txtName->text(), QStringLiteral("title"));
+        QCOMPARE(t->noteText(), QStringLiteral("body"));
+
+        t->cmdOpenDatabase->click();
+        t->cmdBack->click(); // "Enter Note": a fresh note
+        QCOMPARE(t->txtName->text(), QString());
+        QCOMPARE(t->noteText(), QString());
+    }
+
+    void enterViewKeepsSaveStateWhenBothTextsAreFilled() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t->txtName->setText(QStringLiteral("title"));
+        t->setNoteText(QStringLiteral("body"));
+        t->cmdSave->setEnabled(true);
+        t->ShowEnterView();
+        QVERIFY(t->cmdSave->isEnabled());
+        t->cmdSave->setEnabled(false);
+        t->ShowEnterView();
+        QVERIFY(!t->cmdSave->isEnabled());
+    }
+
+    void minimizeHidesAndKeepsTheTexts() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t->txtName->setText(QStringLiteral("title"));
+        t->setNoteText(QStringLiteral("body"));
+        t->cmdDiscard->click();
+        QVERIFY(!t->isVisible() || t->isMinimized());
+        QCOMPARE(t->currentMode, 1);
+        QCOMPARE(t->txtName->text(), QStringLiteral("title"));
+        QCOMPARE(t->noteText(), QStringLiteral("body"));
+    }
+
+    void enterPressesTheDefaultButton() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&t.w()));
+        t->cboChoose_Category->setFocus();
+        QCOMPARE(t->defaultButton(), t->cmdOpenDatabase);
+        QTest::keyClick(t->cboChoose_Category->lineEdit(), Qt::Key_Return);
+        QCOMPARE(t->currentMode, 2);
+        // In the database view the default is "Enter Note".
+        t->cboChoose_Category->setFocus();
+        QTest::keyClick(t->cboChoose_Category->lineEdit(), Qt::Key_Return);
+        QCOMPARE(t->currentMode, 1);
+        // Without a default button, Enter in the note box is a line break.
+        t->setDefaultButton(nullptr);
+        t->txtData->setFocus();
+        QTest::keyClicks(t->txtData, QStringLiteral("a"));
+        QTest::keyClick(t->txtData, Qt::Key_Return);
+        QTest::keyClicks(t->txtData, QStringLiteral("b"));
+        QCOMPARE(t->noteText(), QStringLiteral("a\nb"));
+    }
+
+    void closeAsksAndNoKeepsEverything() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t->txtName->setText(QStringLiteral("unsaved"));
+        t.platform.answer(MsgAnswer::No);
+        QVERIFY(!t->close());
+        QVERIFY(t->isVisible());
+        QVERIFY(!t->hasEnded());
+        QCOMPARE(t->txtName->text(), QStringLiteral("unsaved"));
+        QCOMPARE(t.platform.messages().size(), size_t{1});
+        QCOMPARE(t.platform.messages()[0].text, kExitQuestion);
+        QCOMPARE(t.platform.messages()[0].style, MsgStyle::YesNoExclamation);
+        QCOMPARE(t.platform.messages()[0].title, QStringLiteral("Scribbet"));
+        QVERIFY(t->Timer1->isActive());
+    }
+
+    void closeAnsweredYesEndsTheProgram() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t.platform.answer(MsgAnswer::Yes);
+        QVERIFY(t->close());
+        QVERIFY(t->hasEnded());
+        QVERIFY(!t->isVisible());
+        QVERIFY(!t->Timer1->isActive());
+        QVERIFY(t->TrayIcon == nullptr || !t->TrayIcon->isVisible());
+        QCOMPARE(t.platform.pendingAnswers(), 0);
+    }
+
+    void sessionEndClosesWithoutTheQuestion() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t->sessionEnding();
+        QVERIFY(t->hasEnded());
+        QCOMPARE(t.platform.messages().size(), size_t{0});
+    }
+
+    void secondStartFindsTheFirst() {
+        TestFolder folder;
+        SingleInstance first(folder.path());
+        SingleInstance second(folder.path());
+        QVERIFY(first.becomePrimary());
+        QVERIFY(!second.becomePrimary());
+        // Another program folder is another program.
+        TestFolder other;
+        SingleInstance third(other.path());
+        QVERIFY(third.becomePrimary());
+    }
+
+    void bringForwardShowsAHiddenWindow() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t->hide();
+        t->bringForward();
+        QVERIFY(t->isVisible());
+    }
+};
+
+QTEST_MAIN(TestApp)
+#include "test_app.moc"

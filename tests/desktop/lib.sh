@@ -1,0 +1,54 @@
+# Helpers for desktop tests: sourced by each test script.
+set -euo pipefail
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Waits until the program's window is visible; prints its id.
+wait_window() {
+    local timeout="${1:-10}" id
+    for _ in $(seq $((timeout * 20))); do
+        id="$(xdotool search --onlyvisible --name '^Scribbet 1\.6$' 2>/dev/null | head -n1 || true)"
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# Waits until no window of the program is visible.
+wait_no_window() {
+    local timeout="${1:-10}"
+    for _ in $(seq $((timeout * 20))); do
+        xdotool search --onlyvisible --name '^Scribbet 1\.6$' >/dev/null 2>&1 || return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# The program's icons that the tray host has embedded.
+tray_icons() {
+    local tray
+    tray="$(xdotool search --classname trayer | head -n1)"
+    xwininfo -tree -id "$tray" | grep -ciE '\("scribbet" ' || true
+}
+
+# Clicks a point of the window's client area, given in pixels.
+click_at() {
+    local win="$1" x="$2" y="$3"
+    xdotool mousemove --window "$win" "$x" "$y" click 1
+}
+
+start_program() {
+    "$SCRIBBET" >"$WORK/scribbet.log" 2>&1 &
+    echo $!
+}
+
+# A listing of every file of the data folder with its contents' hash and modification time.
+data_snapshot() {
+    (cd "$PROGRAM" && find data -type f -printf '%p %T@ ' -exec sha256sum {} \; | sort)
+}

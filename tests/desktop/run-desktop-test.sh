@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs one desktop test script against a copy of the program folder, under a private X server with a tray host,
+# with a private home, runtime folder and trash. Usage: run-desktop-test.sh SCRIPT PROGRAM_DIR
+set -euo pipefail
+script="$1"
+program_dir="$2"
+
+work="$(mktemp -d /tmp/scribbet-desktop.XXXXXX)"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    pkill -f "$work/program/scribbet" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME="$work/home"
+export XDG_RUNTIME_DIR="$work/run"
+export XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CONFIG_HOME="$HOME/.config"
+mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY SESSION_MANAGER
+export QT_QPA_PLATFORM=xcb
+
+# A display number of its own: the server names the first free one.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$work/display")"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+
+trayer --edge top --align right --widthtype request --height 32 --transparent false --expand true \
+    >"$work/trayer.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xdotool search --classname trayer >/dev/null 2>&1 && break; sleep 0.05; done
+
+cp -a "$program_dir" "$work/program"
+export PROGRAM="$work/program"
+export SCRIBBET="$work/program/scribbet"
+export DESKTOP_LIB="$(dirname "$0")/lib.sh"
+export WORK="$work"
+bash "$script"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Start-up on a real X server: the window appears centred with its caption, its icon sits in the tray, and a second
+# start hands over to the first without touching the data folder.
+source "$DESKTOP_LIB"
+
+pid="$(start_program)"
+win="$(wait_window 15)" || fail "the window did not appear"
+[ "$(xdotool getwindowname "$win")" = "Scribbet 1.6" ] || fail "caption"
+[ -f "$PROGRAM/data/data.mdb" ] && [ -f "$PROGRAM/data/category.dat" ] && [ -f "$PROGRAM/data/settings.dat" ] ||
+    fail "the data folder was not made from original/"
+
+eval "$(xdotool getwindowgeometry --shell "$win")"
+screen_w=1280
+screen_h=1024
+dx=$((X - (screen_w - WIDTH) / 2))
+dy=$((Y - (screen_h - HEIGHT) / 2))
+[ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] || fail "not centred: ${WIDTH}x${HEIGHT}+${X}+${Y}"
+[ "$WIDTH" -eq 321 ] && [ "$HEIGHT" -eq 365 ] || fail "client area ${WIDTH}x${HEIGHT}"
+
+for _ in $(seq 100); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done
+[ "$(tray_icons)" -ge 1 ] || fail "no icon in the tray"
+
+before="$(data_snapshot)"
+sleep 1.1 # a write after this would show in the modification times
+timeout 10 "$SCRIBBET" || fail "the second start did not end by itself"
+kill -0 "$pid" || fail "the first instance ended"
+[ "$(data_snapshot)" = "$before" ] || fail "the second start touched the data folder"
+wait_window 5 >/dev/null || fail "the window went away"
+
+# A window hidden with "Minimize" comes back when the program is started again.
+click_at "$win" 267 313
+wait_no_window 5 || fail "Minimize did not hide the window"
+timeout 10 "$SCRIBBET" || fail "the third start did not end by itself"
+wait_window 5 >/dev/null || fail "a second start did not bring the hidden window back"
+kill -0 "$pid" || fail "the first instance ended"
+echo "startup: ok"
