@@ -13,14 +13,15 @@ namespace categoryfile {
 QString path(const QString& programFolder);
 // The text of "total" as it stands in the file ("" when missing).
 QString readTotal(cInifile& ini, const QString& programFolder);
-// The count that a total text stands for: a whole number from 0 up; anything else counts as 0.
+// The count that a total text stands for: a whole number from 0 up (blanks around it allowed); anything else,
+// a number too large for 64 bits included, counts as 0.
 std::int64_t totalValue(const QString& totalText);
 // Names 1..count in key order, read in one pass; missing keys are left out, and no more keys are read than the
 // file holds.
 QStringList readNames(cInifile& ini, const QString& programFolder, std::int64_t count);
 bool writeTotal(cInifile& ini, const QString& programFolder, std::int64_t total);
 bool writeName(cInifile& ini, const QString& programFolder, std::int64_t position, const QString& name);
-// Writes names as keys 1..n and total = n, in one atomic write each.
+// Writes names as keys 1..n in one atomic write, then total = n in another. Keys above n are left alone.
 bool renumber(cInifile& ini, const QString& programFolder, const QStringList& names);
 
 } // namespace categoryfile

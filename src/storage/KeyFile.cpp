@@ -39,7 +39,9 @@ struct Range {
 
 constexpr char kLineEnd[] = "\r\n";
 
-QString fold(const QString& name) { return name.trimmed().toCaseFolded(); }
+QString fold(const QString& name) {
+    return name.trimmed().toCaseFolded();
+}
 
 QString decode(const QByteArray& bytes, qsizetype from, qsizetype to) {
     return QString::fromUtf8(bytes.constData() + from, to - from);
@@ -142,9 +144,13 @@ QHash<QString, std::size_t> entriesOf(const Document& doc, const Range& range) {
     return entries;
 }
 
-QString valueOf(const Document& doc, const Line& line) { return decode(doc.bytes, line.valueBegin, line.contentEnd); }
+QString valueOf(const Document& doc, const Line& line) {
+    return decode(doc.bytes, line.valueBegin, line.contentEnd);
+}
 
-QByteArray slice(const Document& doc, const Line& line) { return doc.bytes.mid(line.begin, line.end - line.begin); }
+QByteArray slice(const Document& doc, const Line& line) {
+    return doc.bytes.mid(line.begin, line.end - line.begin);
+}
 
 bool isBlankLine(const Document& doc, const Line& line) {
     for (qsizetype p = line.begin; p < line.contentEnd; ++p) {
@@ -159,7 +165,9 @@ bool hasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
-bool validSection(const QString& section) { return !section.contains(QLatin1Char(']')) && !hasLineBreak(section); }
+bool validSection(const QString& section) {
+    return !section.contains(QLatin1Char(']')) && !hasLineBreak(section);
+}
 
 bool validKey(const QString& key) {
     const QString name = key.trimmed();

@@ -1,0 +1,130 @@
+#include "storage/NoteFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kLetters = 26;
+
+// A number below n, each with the same chance: draws that fall in the incomplete last round are drawn again.
+std::uint32_t uniformBelow(const std::function<std::uint32_t()>& random, std::uint32_t n) {
+    constexpr std::uint64_t range = std::uint64_t{1} << 32;
+    const std::uint64_t limit = range - range % n;
+    for (;;) {
+        const std::uint32_t draw = random();
+        if (draw < limit) {
+            return draw % n;
+        }
+    }
+}
+
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Makes the new file's name durable as well as its contents. Best effort: the note is written either way.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+NoteReadResult readError(int number, const char* description) {
+    NoteReadResult result;
+    result.errorNumber = number;
+    result.errorDescription = QString::fromLatin1(description);
+    return result;
+}
+
+} // namespace
+
+QString MakeRandomKey(const std::function<std::uint32_t()>& random, int mode, int length) {
+    QString key;
+    if (mode != 1 || length < 1) {
+        return key;
+    }
+    key.reserve(length);
+    for (int i = 0; i < length; ++i) {
+        // The top bit picks the case, as a draw below one half did in the classic generator.
+        const char first = (random() >> 31) == 0 ? 'A' : 'a';
+        key += QLatin1Char(static_cast<char>(first + static_cast<char>(uniformBelow(random, kLetters))));
+    }
+    return key;
+}
+
+QByteArray noteTextToFileBytes(const QString& text) {
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    lines += QLatin1String("\r\n");
+    return lines.toUtf8();
+}
+
+NoteWriteResult writeNoteFile(const QString& path, const QString& text) {
+    NoteWriteResult result;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        const QFileInfo info(path);
+        result.alreadyExists = info.exists() || info.isSymLink();
+        result.error = file.errorString();
+        return result;
+    }
+    const QByteArray bytes = noteTextToFileBytes(text);
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        result.error = file.errorString();
+    } else if (::fsync(file.handle()) != 0) {
+        result.error = systemError();
+    }
+    file.close();
+    if (result.error.isEmpty() && file.error() != QFileDevice::NoError) {
+        result.error = file.errorString();
+    }
+    if (!result.error.isEmpty()) {
+        file.remove();
+        return result;
+    }
+    syncFolder(QFileInfo(path).absolutePath());
+    result.ok = true;
+    return result;
+}
+
+NoteReadResult readNoteFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return readError(53, "File not found");
+    }
+    if (info.isDir()) {
+        return readError(75, "Path/File access error");
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QFileInfo::exists(path) ? readError(70, "Permission denied") : readError(53, "File not found");
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return readError(57, "Device I/O error");
+    }
+    if (bytes.isEmpty()) {
+        return readError(5, "Invalid procedure call or argument");
+    }
+    QString text = QString::fromUtf8(bytes);
+    if (text.endsWith(QLatin1String("\r\n"))) {
+        text.chop(2);
+    } else if (text.endsWith(QLatin1Char('\n'))) {
+        text.chop(1);
+    }
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    NoteReadResult result;
+    result.ok = true;
+    result.text = std::move(text);
+    return result;
+}
