@@ -3,7 +3,10 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 CategoryBox::CategoryBox(QWidget* parent) : QComboBox(parent) {
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
@@ -31,7 +34,9 @@ void CategoryBox::setListIndex(int i) {
     }
 }
 
-QString CategoryBox::text() const { return lineEdit()->text(); }
+QString CategoryBox::text() const {
+    return lineEdit()->text();
+}
 
 void CategoryBox::setText(const QString& text) {
     const QSignalBlocker blocker(this);
@@ -40,19 +45,43 @@ void CategoryBox::setText(const QString& text) {
 }
 
 void CategoryBox::addSorted(const QString& name) {
-    int position = count();
-    for (int i = 0; i < count(); ++i) {
-        if (QString::compare(itemText(i), name, Qt::CaseInsensitive) > 0) {
-            position = i;
-            break;
+    // After the last item that sorts before or equal to it.
+    int low = 0;
+    int high = count();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (m_collator.compare(itemText(middle), name) <= 0) {
+            low = middle + 1;
+        } else {
+            high = middle;
         }
+    }
+    insertKeepingSelection(low, {name});
+}
+
+void CategoryBox::addSortedAll(QStringList names) {
+    std::stable_sort(names.begin(), names.end(),
+                     [this](const QString& a, const QString& b) { return m_collator.compare(a, b) < 0; });
+    if (count() == 0) {
+        insertKeepingSelection(0, names);
+        return;
+    }
+    for (const QString& name : names) {
+        addSorted(name);
+    }
+}
+
+void CategoryBox::insertKeepingSelection(int position, const QStringList& names) {
+    if (names.isEmpty()) {
+        return;
     }
     const QSignalBlocker blocker(this);
     const QString kept = lineEdit()->text();
     const int index = currentIndex();
-    insertItem(position, name);
+    insertItems(position, names);
     // Qt makes the first item added current; the list's selection and text stay as they were.
-    setCurrentIndex(index >= position && index >= 0 ? index + 1 : index);
+    const int added = static_cast<int>(names.size());
+    setCurrentIndex(index >= position && index >= 0 ? index + added : index);
     lineEdit()->setText(kept);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QCollator>
 #include <QComboBox>
+#include <QStringList>
 
 // The category chooser: an editable drop-down whose list stays sorted without regard to case.
 // Nothing set from code raises a signal; the window raises its own Click and Change handlers where they belong.
@@ -21,8 +23,11 @@ public:
     // Sets the edit text; no item is selected afterwards.
     void setText(const QString& text);
 
-    // Adds a name at its sorted place (case-insensitive; equal names keep the order in which they came).
+    // Adds a name at its sorted place: the locale's collation without regard to case; names that compare equal
+    // keep the order in which they came.
     void addSorted(const QString& name);
+    // Adds many names at their sorted places at once, as addSorted would one by one.
+    void addSortedAll(QStringList names);
     void removeAt(int i);
     // Empties the list and the text.
     void clearAll();
@@ -30,4 +35,10 @@ public:
 signals:
     void userSelected();
     void userEdited();
+
+private:
+    // Adds items without moving the selection or the text.
+    void insertKeepingSelection(int position, const QStringList& names);
+
+    QCollator m_collator;
 };

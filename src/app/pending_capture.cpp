@@ -1,2 +1,0 @@
-#include "app/FrmMain.h"
-void FrmMain::Timer1_Timer() {}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <vector>
+
+// The rows of the note list: "#", "Description", "Date", "Time". A row's number is its identity: it leads to
+// notePaths and noteKeys of the window and travels with the row when the list is sorted.
+class NoteListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Row {
+        int number = 0;
+        QString description;
+        QString date;
+        QString time;
+    };
+
+    explicit NoteListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Replaces every row at once.
+    void setRows(std::vector<Row> rows);
+    void clear();
+
+    // The number shown in column "#" of the row at that position.
+    int number(int row) const;
+    // The text of a cell as the user sees it; column 0 is "#".
+    QString cellText(int row, int column) const;
+
+    // Puts the rows in a new order: order[i] is the current position of the row that is to stand at i.
+    // Whole rows move; selection and current row follow them.
+    void reorder(const std::vector<int>& order);
+
+    // The one sort direction of the list: 0 ascending, 1 descending. Every column click flips it.
+    int sortOrder() const { return m_sortOrder; }
+    void setSortOrder(int order) { m_sortOrder = order; }
+
+private:
+    std::vector<Row> m_rows;
+    int m_sortOrder = 0;
+};
