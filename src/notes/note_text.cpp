@@ -2,12 +2,19 @@
 #include "app/FrmMain.h"
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
-QString FrmMain::noteText() const { return txtData->toPlainText(); }
+QString FrmMain::noteText() const {
+    // The raw text keeps no-break spaces, which toPlainText() would turn into plain ones; only the separators
+    // between paragraphs become line ends.
+    QString text = txtData->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
 
 void FrmMain::setNoteText(const QString& text) {
     // Like a text box, the change handling runs only when the text really changes.
-    if (txtData->toPlainText() != text) {
+    if (noteText() != text) {
         txtData->setPlainText(text);
     }
 }

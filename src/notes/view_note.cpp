@@ -1,0 +1,88 @@
+// Viewing a listed note in the window, and opening its file with the desktop's editor.
+#include "app/FrmMain.h"
+
+#include "categories/CategoryBox.h"
+#include "common/Files.h"
+#include "common/platform/Platform.h"
+#include "notes/note_rows.h"
+#include "storage/NoteFile.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+void disableNoteButtons(FrmMain& w) {
+    w.cmdDeleteNote->setEnabled(false);
+    w.cmdOpen->setEnabled(false);
+}
+
+} // namespace
+
+void FrmMain::lvwNoteDatabase_Click() {
+    const std::vector<NoteRow> selected = selectedNoteRows(*this);
+    if (selected.empty()) {
+        disableNoteButtons(*this);
+        return;
+    }
+    const NoteRow& row = selected.front();
+    cmdBack->setText(QStringLiteral("View Note"));
+    cmdDeleteNote->setEnabled(true);
+    cmdOpen->setEnabled(true);
+
+    const QString path = noteFilePath(*this, row.number);
+    if (!FileExists(path)) {
+        setNoteText(QString());
+        return;
+    }
+    const NoteReadResult read = readNoteFile(path);
+    if (!read.ok) {
+        platform().messageBox(QStringLiteral("An error occurred reading the note file from the disk.") +
+                                  QStringLiteral("\n") + QStringLiteral("Error: ") + QString::number(read.errorNumber) +
+                                  QStringLiteral(" ") + read.errorDescription + QStringLiteral("."),
+                              MsgStyle::Exclamation, QStringLiteral("Scribbet"));
+        return;
+    }
+    setNoteText(read.text);
+    txtName->setText(row.description);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(noteText());
+    setDefaultButton(cmdBack);
+}
+
+void FrmMain::lvwNoteDatabase_DblClick() {
+    for (const NoteRow& row : selectedNoteRows(*this)) {
+        const QString path = noteFilePath(*this, row.number);
+        if (!path.isEmpty()) {
+            ShellOpen(path);
+        }
+        leaveViewing(*this);
+    }
+    cboChoose_Category->setFocus();
+}
+
+void FrmMain::cmdOpen_Click() {
+    for (const NoteRow& row : selectedNoteRows(*this)) {
+        const QString path = noteFilePath(*this, row.number);
+        if (!path.isEmpty()) {
+            ShellOpen(path);
+        }
+    }
+    if (noteRowCount(*this) > 0) {
+        leaveViewing(*this);
+    }
+    cboChoose_Category->setFocus();
+}
+
+void FrmMain::lvwNoteDatabase_GotFocus() {
+    if (selectedNoteRows(*this).empty()) {
+        disableNoteButtons(*this);
+    }
+}
+
+void FrmMain::ShellOpen(const QString& path) {
+    platform().openFile(path);
+}
