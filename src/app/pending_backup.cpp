@@ -1,3 +1,0 @@
-#include "app/FrmMain.h"
-void FrmMain::mnuBackup_Click() {}
-void FrmMain::mnuRestore_Click() {}

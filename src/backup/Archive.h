@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// The backup archive: a standard zip file (deflate, level 9) of one folder, entries named relative to it.
+
+// Writes every file listFolderFiles finds below folder into a new zip archive at archivePath, replacing what the
+// file held. Each file is taken at the length it had when the folder was listed. Fails, writing nothing, when the
+// folder holds no file: an empty archive would restore nothing.
+bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error = nullptr);
+
+struct ExtractResult {
+    enum Status {
+        Extracted,
+        TooLarge, // the entries would unpack to more than the space allowed
+        Refused,  // not a readable zip archive, or an entry that could land outside the folder or is no plain file
+        Failed    // an entry could not be unpacked or written
+    };
+    Status status = Failed;
+    QString error;
+    QStringList files;   // relative paths of the files written, in archive order
+    QStringList folders; // relative paths of the folders the archive names
+};
+
+// Unpacks the archive into folder, which should be empty. Every entry is checked before anything is written: its
+// name must be relative without ".." parts (backslashes count as separators), it must be a plain file or a folder,
+// and the files together may unpack to at most maxTotalSize bytes. While unpacking, no entry may grow beyond its
+// declared size, and each must pass its checksum.
+ExtractResult extractArchive(const QString& archivePath, const QString& folder, std::int64_t maxTotalSize);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QApplication>
+
+// The hourglass for the length of a scope, so that every way out of the work sets the pointer back.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};

@@ -1,0 +1,172 @@
+// Restore: the files of "\backup\backup.dat" back into the data folder, then the window reloaded from them.
+#include "app/FrmMain.h"
+#include "backup/Archive.h"
+#include "backup/BackupRestore.h"
+#include "backup/WaitCursor.h"
+#include "common/Files.h"
+#include "common/platform/Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <vector>
+
+bool moveIntoPlace(const QString& staged, const QString& target, const QStringList& files, const QStringList& folders,
+                   const QString& displaced) {
+    const QDir from(staged);
+    const QDir to(target);
+    // Every existing part of a path must be a real folder (a link could lead outside the target), and a file may
+    // replace a file or a link but never a folder.
+    const auto placeable = [&to](const QString& relative, bool folder) {
+        const QStringList parts = relative.split(QLatin1Char('/'));
+        QString path = to.absolutePath();
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            path += QLatin1Char('/') + parts[i];
+            const QFileInfo info(path);
+            if (!info.exists() && !info.isSymLink()) {
+                return true;
+            }
+            const bool last = i == parts.size() - 1;
+            if (last && !folder) {
+                return info.isSymLink() || !info.isDir();
+            }
+            if (info.isSymLink() || !info.isDir()) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (const QString& folder : folders) {
+        if (!placeable(folder, true)) {
+            return false;
+        }
+    }
+    for (const QString& file : files) {
+        if (!placeable(file, false)) {
+            return false;
+        }
+    }
+
+    struct Move {
+        QString path;
+        QString replaced; // where the file it replaced went; empty when there was none
+    };
+    std::vector<Move> moves;
+    const auto undo = [&moves] {
+        for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
+            QFile::remove(it->path);
+            if (!it->replaced.isEmpty()) {
+                QDir().rename(it->replaced, it->path);
+            }
+        }
+        return false;
+    };
+    for (const QString& folder : folders) {
+        if (!to.mkpath(folder)) {
+            return undo();
+        }
+    }
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString path = to.absoluteFilePath(files[i]);
+        if (!to.mkpath(QFileInfo(files[i]).path())) {
+            return undo();
+        }
+        Move move{path, {}};
+        const QFileInfo existing(path);
+        if (existing.exists() || existing.isSymLink()) {
+            move.replaced = QDir(displaced).absoluteFilePath(QString::number(i));
+            if (!QDir().rename(path, move.replaced)) {
+                return undo();
+            }
+        }
+        if (!QDir().rename(from.absoluteFilePath(files[i]), path)) {
+            if (!move.replaced.isEmpty()) {
+                QDir().rename(move.replaced, path);
+            }
+            return undo();
+        }
+        moves.push_back(move);
+    }
+    return true;
+}
+
+RestoreResult restoreData(const QString& backupFile, const QString& saveDirectory, std::int64_t bytesAvailable) {
+    const QString target = QDir(saveDirectory).absolutePath();
+    // Beside the data folder, on the same file system, so that the files move into place by renaming. The staging
+    // folder goes when this returns, with the replaced files in it.
+    const QTemporaryDir staging(QFileInfo(target).absolutePath() + QStringLiteral("/.restore-XXXXXX"));
+    const QString unpacked = staging.filePath(QStringLiteral("unpacked"));
+    const QString replaced = staging.filePath(QStringLiteral("replaced"));
+    if (!staging.isValid() || !QDir().mkpath(unpacked) || !QDir().mkpath(replaced) || !QDir().mkpath(target)) {
+        return RestoreResult::Failed;
+    }
+    const ExtractResult extracted = extractArchive(backupFile, unpacked, bytesAvailable);
+    if (extracted.status == ExtractResult::TooLarge) {
+        return RestoreResult::NotEnoughSpace;
+    }
+    if (extracted.status != ExtractResult::Extracted ||
+        !moveIntoPlace(unpacked, target, extracted.files, extracted.folders, replaced)) {
+        return RestoreResult::Failed;
+    }
+    return RestoreResult::Restored;
+}
+
+void FrmMain::mnuRestore_Click() {
+    const QString title = QStringLiteral("Scribbet");
+    // Every note operation opens and closes the database itself, so none is open here to close.
+    if (m_platform.messageBox(
+            QStringLiteral("Are you sure you want to restore the database from your previous backup?"),
+            MsgStyle::OkCancelExclamation, title) == MsgAnswer::Cancel) {
+        return;
+    }
+    enum class Outcome { Missing, NoSpace, Failed, Restored };
+    const Outcome outcome = [this] {
+        // The hourglass lasts for the work only: the message box that follows waits for the user.
+        const WaitCursor wait;
+        const QString archive = programPath(QStringLiteral("\\backup\\backup.dat"));
+        if (!FileExists(archive)) {
+            return Outcome::Missing;
+        }
+        const QString data = programPath(QStringLiteral("\\data"));
+        if (!DirExists(data)) {
+            QDir().mkpath(data);
+        }
+        // Asked for the program folder itself, not its root: on Linux the root may be another file system.
+        const std::int64_t available = m_platform.bytesAvailable(m_programFolder);
+        if (available < 2 * QFileInfo(archive).size()) {
+            return Outcome::NoSpace;
+        }
+        switch (restoreData(archive, data, available)) {
+        case RestoreResult::NotEnoughSpace:
+            return Outcome::NoSpace;
+        case RestoreResult::Failed:
+            return Outcome::Failed;
+        case RestoreResult::Restored:
+            break;
+        }
+        return Outcome::Restored;
+    }();
+    switch (outcome) {
+    case Outcome::Missing:
+        m_platform.messageBox(QStringLiteral("The backup file is missing or you have not done a backup."),
+                              MsgStyle::Critical, title);
+        return;
+    case Outcome::NoSpace:
+        m_platform.messageBox(QStringLiteral("There is not enough available drive space to restore the database."),
+                              MsgStyle::Critical, title);
+        return;
+    case Outcome::Failed:
+        // The data folder is as it was before: nothing was moved into place, or every move was undone.
+        m_platform.messageBox(QStringLiteral("The database could not be restored from the backup file."),
+                              MsgStyle::Critical, title);
+        return;
+    case Outcome::Restored:
+        break;
+    }
+    m_platform.messageBox(QStringLiteral("The database was restored successfully."), MsgStyle::Information, title);
+    const WaitCursor wait;
+    FillCategoryBox();
+    LoadNoteList();
+    LoadSettings();
+}
