@@ -2,10 +2,12 @@
 #include "common/SingleInstance.h"
 #include "common/platform/QtPlatform.h"
 #include "common/platform/SessionEnd.h"
+#include "common/platform/SessionPlatform.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    chooseWindowSystem(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scribbet"));
     QApplication::setApplicationVersion(QStringLiteral("1.6"));

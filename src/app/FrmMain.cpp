@@ -84,7 +84,7 @@ QString FrmMain::programPath(const QString& suffix) const {
 
 void FrmMain::buildControls() {
     setWindowTitle(QStringLiteral("Scribbet 1.6"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/scribbet.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/scribbet.ico")));
     setFixedSize(twipsToPixels(4815), twipsToPixels(5475));
     paint(this, kWindowColour);
     setFont(arial(8.25, false));
@@ -206,6 +206,8 @@ void FrmMain::buildControls() {
     txtName->setContextMenuPolicy(Qt::NoContextMenu);
     txtData->setContextMenuPolicy(Qt::NoContextMenu);
 
+    describeForScreenReaders();
+
     // Tab order of the design.
     const QList<QWidget*> tabOrder = {cboChoose_Category,
                                       cmdAdd_category,
@@ -228,6 +230,47 @@ void FrmMain::buildControls() {
     for (int i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
+}
+
+void FrmMain::describeForScreenReaders() {
+    struct Description {
+        QWidget* widget;
+        const char* name;
+        const char* description;
+    };
+    const Description descriptions[] = {
+        {cboChoose_Category, "Category", "Choose a category, or type a new one"},
+        {cmdAdd_category, "Add category", "Adds the typed category to the list"},
+        {cmdRemove_Category, "Remove category", "Removes the chosen category when it holds no notes"},
+        {lblNumberOfCategories, "Category count", "Position of the chosen category and number of categories"},
+        {lblNumberOfNotes, "Note count", "Notes listed in this category and notes in all"},
+        {imgQuarn, "About Scribbet", "Opens the page about Scribbet"},
+        {txtName, "Description", "The note's one-line description"},
+        {txtData, "Note", "The note's text; copied text arrives here"},
+        {lvwNoteDatabase, "Notes", "The notes of the chosen category with their date and time"},
+        {cmdOpenDatabase, "Open Database", "Shows the saved notes"},
+        {cmdBack, "Back to the note", "Returns to writing a note"},
+        {cmdOpen, "Open note", "Opens the selected note in the text editor"},
+        {cmdSave, "Save note", "Saves the note under its category"},
+        {cmdDeleteNote, "Delete note", "Moves the selected note to the trash"},
+        {cmdDiscard, "Minimize", "Hides the window to the tray"},
+        {chkPopUp, "Pop Up", "Brings the window forward when text is copied"},
+        {chkStayOnTop, "Stay On Top", "Keeps the window above other windows"},
+        {chkAppend, "Append", "Adds copied text to the note instead of replacing it"},
+        {cmdClearCategory, "Clear category", "Empties the category box"},
+        {cmdClearDescription, "Clear description", "Empties the description"},
+        {cmdClearNote, "Clear note", "Empties the note text"},
+    };
+    for (const Description& d : descriptions) {
+        d.widget->setAccessibleName(QString::fromLatin1(d.name));
+        d.widget->setAccessibleDescription(QString::fromLatin1(d.description));
+    }
+    // Each heading names the field below it.
+    lblEnterOrChooseCategory->setBuddy(cboChoose_Category);
+    lblOrChoose->setBuddy(cboChoose_Category);
+    lblEnterName->setBuddy(txtName);
+    lblADescription->setBuddy(txtName);
+    lblNote->setBuddy(txtData);
 }
 
 void FrmMain::connectHandlers() {

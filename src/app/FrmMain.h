@@ -192,6 +192,7 @@ protected:
 private:
     void buildControls();
     void connectHandlers();
+    void describeForScreenReaders();
     void centreOnScreen();
     // Runs the exit path for a close request; false when the request was cancelled.
     bool requestUnload(int unloadMode);
