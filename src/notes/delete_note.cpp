@@ -78,34 +78,34 @@ DeleteResult deleteNote(Platform& platform, const QString& databasePath, const Q
 } // namespace
 
 void FrmMain::cmdDeleteNote_Click() {
-    const int answer = platform().messageBox(QStringLiteral("Are you sure you want to delete the selected Note?"),
-                                             MsgStyle::OkCancelExclamation, QStringLiteral("Scribbet"));
-    if (answer != MsgAnswer::Ok) {
+    // Back to the plain list, with nothing prepared.
+    const auto backToTheList = [this] {
         cboChoose_Category->setFocus();
         LoadNoteList();
         leaveViewing(*this);
+    };
+    const int answer = platform().messageBox(QStringLiteral("Are you sure you want to delete the selected Note?"),
+                                             MsgStyle::OkCancelExclamation, QStringLiteral("Scribbet"));
+    // The list is used with one selected row; with none, nothing is deleted and nothing is claimed.
+    const std::vector<NoteRow> selected = selectedNoteRows(*this);
+    if (answer != MsgAnswer::Ok || selected.empty()) {
+        backToTheList();
         return;
     }
-    // The list is used with one selected row.
-    const std::vector<NoteRow> selected = selectedNoteRows(*this);
-    if (!selected.empty()) {
-        const int number = selected.front().number;
-        const QString keyText =
-            number >= 1 && static_cast<std::size_t>(number) < noteKeys.size() ? noteKeys[number] : QString();
-        const DeleteResult deleted = deleteNote(platform(), programPath(QStringLiteral("\\data\\data.mdb")),
-                                                noteFilePath(*this, number), keyText);
-        if (deleted.outcome == Outcome::RecordMissing) {
-            LoadNoteList();
-            return;
-        }
-        if (deleted.outcome == Outcome::Failed) {
-            platform().messageBox(QStringLiteral("The note could not be deleted.\n") + deleted.reason,
-                                  MsgStyle::Critical, QStringLiteral("Scribbet"));
-            LoadNoteList();
-            leaveViewing(*this);
-            cboChoose_Category->setFocus();
-            return;
-        }
+    const int number = selected.front().number;
+    const QString keyText =
+        number >= 1 && static_cast<std::size_t>(number) < noteKeys.size() ? noteKeys[number] : QString();
+    const DeleteResult deleted =
+        deleteNote(platform(), programPath(QStringLiteral("\\data\\data.mdb")), noteFilePath(*this, number), keyText);
+    if (deleted.outcome == Outcome::RecordMissing) {
+        LoadNoteList();
+        return;
+    }
+    if (deleted.outcome == Outcome::Failed) {
+        platform().messageBox(QStringLiteral("The note could not be deleted.\n") + deleted.reason, MsgStyle::Critical,
+                              QStringLiteral("Scribbet"));
+        backToTheList();
+        return;
     }
     if (noteListCount() == 1) {
         lblNumberOfNotes->setText(QStringLiteral("No Notes"));
