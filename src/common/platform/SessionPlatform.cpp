@@ -1,5 +1,6 @@
 #include "common/platform/SessionPlatform.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <cstring>
@@ -14,6 +15,6 @@ void chooseWindowSystem(int argc, char** argv) {
         }
     }
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
     }
 }
