@@ -245,7 +245,7 @@ private slots:
         QFETCH(QString, date);
         QFETCH(QString, time);
         // The user's own formats do not change the stored texts.
-        const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
+        const DefaultLocale chinese(QLocale(QLocale::Chinese, QLocale::China));
         NotesFixture f;
         QVERIFY(f.start({QStringLiteral("Apple")}));
         f.t.platform.clock = clock;
