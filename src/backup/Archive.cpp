@@ -5,12 +5,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <zip.h>
 #include <zlib.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -38,10 +45,12 @@ constexpr zip_uint32_t kTypeMask = 0170000;
 constexpr zip_uint32_t kRegularFile = 0100000;
 constexpr zip_uint32_t kFolder = 0040000;
 constexpr zip_uint32_t kMsDosFolder = 0x10;
+// Notes are private: unzip gives each file back readable and writable by its owner only.
+constexpr zip_uint32_t kPrivateFile = (kRegularFile | 0600) << 16;
 
 constexpr qint64 kChunk = 64 * 1024;
 
-QString openError(int code) {
+QString zipErrorText(int code) {
     zip_error_t error;
     zip_error_init_with_code(&error, code);
     const QString text = QString::fromUtf8(zip_error_strerror(&error));
@@ -51,6 +60,29 @@ QString openError(int code) {
 
 QString archiveError(zip_t* archive) {
     return QString::fromUtf8(zip_strerror(archive));
+}
+
+// A file descriptor closed when its owner goes.
+class Descriptor {
+public:
+    Descriptor() = default;
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    // Closes the file it held; false when closing reported an error (a delayed write error, for one).
+    bool reset(int fd = -1) {
+        const bool closed = m_fd < 0 || ::close(m_fd) == 0;
+        m_fd = fd;
+        return closed;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 // One deflate stream and one read buffer serve every entry in turn. Left to itself libzip sets up a compressor
@@ -73,17 +105,19 @@ public:
 
     bool begin(const FolderFile& file, zip_error_t* error) {
         // libzip reads its entries one after the other; the shared stream relies on that.
-        if (m_file.isOpen() || deflateReset(&m_stream) != Z_OK) {
+        if (m_file.get() >= 0 || deflateReset(&m_stream) != Z_OK) {
             zip_error_set(error, ZIP_ER_INTERNAL, 0);
             return false;
         }
-        m_file.setFileName(file.info.absoluteFilePath());
-        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            m_failure = file.relativePath + QStringLiteral(": ") + m_file.errorString();
-            zip_error_set(error, ZIP_ER_OPEN, 0);
-            return false;
+        m_name = file.relativePath;
+        // Plain system calls: one open, one status and, for a small note, one read.
+        m_file.reset(::open(QFile::encodeName(file.info.absoluteFilePath()).constData(), O_RDONLY | O_CLOEXEC));
+        struct stat status {};
+        if (m_file.get() < 0 || ::fstat(m_file.get(), &status) != 0) {
+            return fail(errno, ZIP_ER_OPEN, error);
         }
-        m_remaining = file.info.size();
+        m_remaining = status.st_size;
+        m_modified = status.st_mtime;
         m_bytesRead = 0;
         m_crc = crc32(0, nullptr, 0);
         m_inputDone = false;
@@ -111,30 +145,46 @@ public:
         return wanted - m_stream.avail_out;
     }
 
-    // Ends the entry; its checksum and length are known when it was read to its end.
-    std::optional<std::pair<uLong, zip_uint64_t>> end() {
-        m_file.close();
+    // Ends the entry; what its header needs, once it was read to its end.
+    std::optional<zip_stat_t> end() {
+        m_file.reset();
         if (!m_finished) {
             return std::nullopt;
         }
-        return std::make_pair(m_crc, m_bytesRead);
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        stat.valid = ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_MTIME;
+        stat.size = m_bytesRead;
+        stat.crc = static_cast<zip_uint32_t>(m_crc);
+        stat.mtime = m_modified;
+        return stat;
     }
 
 private:
+    bool fail(int code, int zipError, zip_error_t* error) {
+        m_failure = m_name + QStringLiteral(": ") + systemError(code);
+        zip_error_set(error, zipError, code);
+        m_file.reset();
+        return false;
+    }
+
     bool fill(zip_error_t* error) {
-        // Reading exactly the listed length spares a second read to find the end of each small file.
-        const qint64 wanted = std::min<qint64>(m_remaining, static_cast<qint64>(m_input.size()));
-        const qint64 n = wanted > 0 ? m_file.read(reinterpret_cast<char*>(m_input.data()), wanted) : 0;
+        // Reading exactly the length the file had when opened spares a second read to find its end.
+        const auto wanted = static_cast<std::size_t>(std::min<off_t>(m_remaining, static_cast<off_t>(m_input.size())));
+        ssize_t n = 0;
+        if (wanted > 0) {
+            do {
+                n = ::read(m_file.get(), m_input.data(), wanted);
+            } while (n < 0 && errno == EINTR);
+        }
         if (n < 0) {
-            m_failure = m_file.fileName() + QStringLiteral(": ") + m_file.errorString();
-            zip_error_set(error, ZIP_ER_READ, 0);
-            return false;
+            return fail(errno, ZIP_ER_READ, error);
         }
         m_crc = crc32(m_crc, m_input.data(), static_cast<uInt>(n));
         m_bytesRead += static_cast<zip_uint64_t>(n);
         m_remaining -= n;
-        // A shorter read means the file shrank since it was listed.
-        m_inputDone = n < wanted || m_remaining == 0;
+        // Nothing read means the file shrank since it was opened.
+        m_inputDone = n == 0 || m_remaining == 0;
         m_stream.next_in = m_input.data();
         m_stream.avail_in = static_cast<uInt>(n);
         return true;
@@ -143,8 +193,10 @@ private:
     z_stream m_stream{};
     bool m_ready = false;
     std::vector<Bytef> m_input = std::vector<Bytef>(kChunk);
-    QFile m_file;
-    qint64 m_remaining = 0;
+    Descriptor m_file;
+    QString m_name;
+    off_t m_remaining = 0;
+    time_t m_modified = 0;
     zip_uint64_t m_bytesRead = 0;
     uLong m_crc = 0;
     bool m_inputDone = false;
@@ -162,7 +214,7 @@ struct EntrySource {
     Deflater& deflater;
     FolderFile file;
     zip_error_t error;
-    std::optional<std::pair<uLong, zip_uint64_t>> checksumAndSize;
+    std::optional<zip_stat_t> read; // length, checksum and time, once the entry was read
 };
 
 zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -173,7 +225,7 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
     case ZIP_SOURCE_READ:
         return entry->deflater.read(data, length, &entry->error);
     case ZIP_SOURCE_CLOSE:
-        entry->checksumAndSize = entry->deflater.end();
+        entry->read = entry->deflater.end();
         return 0;
     case ZIP_SOURCE_STAT: {
         if (length < sizeof(zip_stat_t)) {
@@ -181,17 +233,16 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
             return -1;
         }
         auto* stat = static_cast<zip_stat_t*>(data);
-        zip_stat_init(stat);
-        stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_MTIME;
-        stat->comp_method = ZIP_CM_DEFLATE;
-        stat->mtime = static_cast<time_t>(entry->file.info.lastModified().toSecsSinceEpoch());
-        stat->size = static_cast<zip_uint64_t>(entry->file.info.size());
-        // Once read, the entry's true checksum and length complete its header.
-        if (entry->checksumAndSize) {
-            stat->valid |= ZIP_STAT_CRC;
-            stat->crc = static_cast<zip_uint32_t>(entry->checksumAndSize->first);
-            stat->size = entry->checksumAndSize->second;
+        if (entry->read) {
+            *stat = *entry->read;
+        } else {
+            // Before reading, the listed length sizes the entry's first header; the second one has it all.
+            zip_stat_init(stat);
+            stat->valid = ZIP_STAT_SIZE;
+            stat->size = static_cast<zip_uint64_t>(entry->file.info.size());
         }
+        stat->valid |= ZIP_STAT_COMP_METHOD;
+        stat->comp_method = ZIP_CM_DEFLATE;
         return sizeof(zip_stat_t);
     }
     case ZIP_SOURCE_ERROR:
@@ -208,12 +259,138 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
     }
 }
 
-// The Unix file type and permissions, as unzip restores them.
-zip_uint32_t unixAttributes(const QFileInfo& info) {
-    const auto p = static_cast<zip_uint32_t>(info.permissions().toInt());
-    const zip_uint32_t mode = ((p >> 12) & 7u) << 6 | ((p >> 4) & 7u) << 3 | (p & 7u);
-    return (kRegularFile | mode) << 16;
-}
+// The archive file, written through one buffer. libzip writes each entry's header twice, before and after its
+// data; on its own stdio stream every seek back flushed the stream and read it in again.
+class ArchiveWriter {
+public:
+    explicit ArchiveWriter(const QString& path) : m_path(QFile::encodeName(path)) {
+        zip_error_init(&m_error);
+        m_buffer.reserve(kFlushSize + kChunk);
+    }
+    ~ArchiveWriter() { zip_error_fini(&m_error); }
+    ArchiveWriter(const ArchiveWriter&) = delete;
+    ArchiveWriter& operator=(const ArchiveWriter&) = delete;
+
+    static zip_int64_t callback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        return static_cast<ArchiveWriter*>(userdata)->command(data, length, command);
+    }
+
+private:
+    static constexpr std::size_t kFlushSize = 1024 * 1024;
+
+    zip_int64_t command(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        switch (command) {
+        case ZIP_SOURCE_STAT:
+            // There is no archive yet: libzip starts a new one and never reads from this source.
+            return fail(ZIP_ER_READ, ENOENT);
+        case ZIP_SOURCE_BEGIN_WRITE:
+            m_buffer.clear();
+            m_flushed = m_position = m_size = 0;
+            m_file.reset(::open(m_path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+            return m_file.get() < 0 ? fail(ZIP_ER_OPEN, errno) : 0;
+        case ZIP_SOURCE_WRITE:
+            return write(static_cast<const char*>(data), static_cast<std::size_t>(length))
+                       ? static_cast<zip_int64_t>(length)
+                       : -1;
+        case ZIP_SOURCE_SEEK_WRITE: {
+            const zip_int64_t position = zip_source_seek_compute_offset(m_position, m_size, data, length, &m_error);
+            if (position < 0) {
+                return -1;
+            }
+            m_position = static_cast<zip_uint64_t>(position);
+            return 0;
+        }
+        case ZIP_SOURCE_TELL_WRITE:
+            return static_cast<zip_int64_t>(m_position);
+        case ZIP_SOURCE_COMMIT_WRITE:
+            if (!flush()) {
+                return -1;
+            }
+            return m_file.reset() ? 0 : fail(ZIP_ER_CLOSE, errno);
+        case ZIP_SOURCE_ROLLBACK_WRITE:
+        case ZIP_SOURCE_REMOVE:
+            m_file.reset();
+            ::unlink(m_path.constData());
+            return 0;
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_FREE:
+            return 0;
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            // Declared readable and seekable as libzip requires of an archive's source; only writing is used.
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                                  ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                                                  ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
+                                                  ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+        default:
+            return fail(ZIP_ER_OPNOTSUPP, 0);
+        }
+    }
+
+    zip_int64_t fail(int zipError, int code) {
+        zip_error_set(&m_error, zipError, code);
+        return -1;
+    }
+
+    bool writeAt(const char* data, std::size_t length, zip_uint64_t offset) {
+        while (length > 0) {
+            const ssize_t n = ::pwrite(m_file.get(), data, length, static_cast<off_t>(offset));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                fail(ZIP_ER_WRITE, n < 0 ? errno : ENOSPC);
+                return false;
+            }
+            data += n;
+            length -= static_cast<std::size_t>(n);
+            offset += static_cast<zip_uint64_t>(n);
+        }
+        return true;
+    }
+
+    bool write(const char* data, std::size_t length) {
+        if (m_position < m_flushed) {
+            // The header of an entry larger than the buffer, already on disk: written in place.
+            const auto direct = static_cast<std::size_t>(std::min<zip_uint64_t>(length, m_flushed - m_position));
+            if (!writeAt(data, direct, m_position)) {
+                return false;
+            }
+            data += direct;
+            length -= direct;
+            m_position += direct;
+        }
+        if (length > 0) {
+            const auto at = static_cast<std::size_t>(m_position - m_flushed);
+            if (m_buffer.size() < at + length) {
+                m_buffer.resize(at + length);
+            }
+            std::memcpy(m_buffer.data() + at, data, length);
+            m_position += length;
+        }
+        m_size = std::max(m_size, m_position);
+        return m_buffer.size() < kFlushSize || flush();
+    }
+
+    bool flush() {
+        if (!writeAt(m_buffer.data(), m_buffer.size(), m_flushed)) {
+            return false;
+        }
+        m_flushed += m_buffer.size();
+        m_buffer.clear();
+        return true;
+    }
+
+    QByteArray m_path;
+    Descriptor m_file;
+    zip_error_t m_error;
+    std::vector<char> m_buffer; // what belongs at m_flushed and after
+    zip_uint64_t m_flushed = 0;
+    zip_uint64_t m_position = 0;
+    zip_uint64_t m_size = 0;
+};
 
 struct CheckedEntry {
     zip_uint64_t index = 0;
@@ -341,11 +518,17 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
     if (!deflater.ready()) {
         return fail(QStringLiteral("The compressor cannot be set up."));
     }
-    int code = 0;
-    ZipPtr archive(zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code));
+    // Declared before the archive, which uses it until it is freed.
+    ArchiveWriter writer(archivePath);
+    zip_error_t openError;
+    zip_error_init(&openError);
+    const auto releaseError = qScopeGuard([&openError] { zip_error_fini(&openError); });
+    SourcePtr output(zip_source_function_create(ArchiveWriter::callback, &writer, &openError));
+    ZipPtr archive(output ? zip_open_from_source(output.get(), ZIP_CREATE | ZIP_TRUNCATE, &openError) : nullptr);
     if (!archive) {
-        return fail(openError(code));
+        return fail(QString::fromUtf8(zip_error_strerror(&openError)));
     }
+    output.release(); // the archive owns it now
     for (const FolderFile& file : files) {
         auto entry = std::make_unique<EntrySource>(deflater, file);
         SourcePtr source(zip_source_function(archive.get(), entrySourceCallback, entry.get()));
@@ -360,11 +543,11 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
         }
         source.release(); // the archive owns it now
         if (zip_file_set_external_attributes(archive.get(), static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
-                                             unixAttributes(file.info)) < 0) {
+                                             kPrivateFile) < 0) {
             return fail(archiveError(archive.get()));
         }
     }
-    // Everything is written here; on failure the archive is left as it was.
+    // Everything is written here; on failure libzip rolls the writer back, which removes the file.
     if (zip_close(archive.get()) < 0) {
         return fail(deflater.failure().isEmpty() ? archiveError(archive.get()) : deflater.failure());
     }
@@ -382,7 +565,7 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
     int code = 0;
     ZipPtr archive(zip_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
     if (!archive) {
-        return finish(ExtractResult::Refused, openError(code));
+        return finish(ExtractResult::Refused, zipErrorText(code));
     }
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     if (count < 0) {

@@ -7,9 +7,10 @@
 
 // The backup archive: a standard zip file (deflate, level 9) of one folder, entries named relative to it.
 
-// Writes every file listFolderFiles finds below folder into a new zip archive at archivePath, replacing what the
-// file held. Each file is taken at the length it had when the folder was listed. Fails, writing nothing, when the
-// folder holds no file: an empty archive would restore nothing.
+// Writes every file listFolderFiles finds below folder into a new zip archive at archivePath (made readable by its
+// owner only when new), replacing what the file held. Each file is taken at the length it had when opened, and is
+// stored as readable by its owner only. Fails when the folder holds no file, since an empty archive would restore
+// nothing; a failure never leaves a partial archive behind.
 bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error = nullptr);
 
 struct ExtractResult {

@@ -1,0 +1,179 @@
+// The archive and folder functions on their own: what goes into the zip, what comes back out, and the moves that put
+// unpacked files into place.
+#include "backup/Archive.h"
+#include "backup/BackupRestore.h"
+#include "backup/FolderSize.h"
+
+#include "FolderContents.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A data folder with what a backup must not miss: hidden files, nested folders, an empty file, and files larger
+// than one read (incompressible and highly compressible).
+void fillSampleFolder(const QString& folder) {
+    // Larger than the archive writer's buffer, so that its header is rewritten on disk.
+    QByteArray noise(1536 * 1024, '\0');
+    QRandomGenerator generator(7);
+    generator.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    QVERIFY(writeFile(folder + QStringLiteral("/data.mdb"), noise));
+    QVERIFY(writeFile(folder + QStringLiteral("/category.dat"), "[main]\r\ntotal=0\r\n"));
+    QVERIFY(writeFile(folder + QStringLiteral("/.hidden"), "secret"));
+    QVERIFY(writeFile(folder + QStringLiteral("/empty.txt"), ""));
+    QVERIFY(writeFile(folder + QStringLiteral("/sub/.deep/note.txt"), QByteArray(1024 * 1024, 'a')));
+}
+
+QString run(const QString& program, const QStringList& arguments, const QString& workingFolder = {}) {
+    if (QStandardPaths::findExecutable(program).isEmpty()) {
+        return QStringLiteral("missing");
+    }
+    QProcess process;
+    process.setWorkingDirectory(workingFolder);
+    process.start(program, arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        return QStringLiteral("failed: ") + QString::fromLocal8Bit(process.readAllStandardError()) +
+               QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+} // namespace
+
+class ArchiveTest : public QObject {
+    Q_OBJECT
+private slots:
+    void getPathRoot_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("root");
+        QTest::newRow("drive letter") << QStringLiteral("C:\\x") << QStringLiteral("C:\\");
+        QTest::newRow("network path") << QStringLiteral("\\\\server\\share") << QStringLiteral("\\");
+        QTest::newRow("no separator") << QStringLiteral("abc") << QString();
+        QTest::newRow("unix path") << QStringLiteral("/home/x") << QStringLiteral("/");
+        QTest::newRow("relative with slash") << QStringLiteral("ab/c\\d") << QStringLiteral("ab/");
+    }
+    void getPathRoot() {
+        QFETCH(QString, path);
+        QFETCH(QString, root);
+        QCOMPARE(GetPathRoot(path), root);
+    }
+
+    void folderSizeCountsHiddenAndNestedFiles() {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("a.txt")), "abc"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral(".hidden")), "12345"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("sub/.deep/b.txt")), "1234567"));
+        QDir(dir.path()).mkpath(QStringLiteral("emptyfolder"));
+        QCOMPARE(GetFolderSize(dir.path()), 15.0);
+        QCOMPARE(GetFolderSize(dir.filePath(QStringLiteral("missing"))), 0.0);
+    }
+
+    void archiveHoldsEveryFileAndUnpacksToTheSame() {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        fillSampleFolder(data);
+        const QString archive = dir.filePath(QStringLiteral("backup.dat"));
+        QString error;
+        QVERIFY2(writeFolderArchive(data, archive, &error), qPrintable(error));
+
+        const QString tested = run(QStringLiteral("unzip"), {QStringLiteral("-t"), archive});
+        if (tested == QStringLiteral("missing")) {
+            QSKIP("unzip is not installed");
+        }
+        QVERIFY2(tested.contains(QStringLiteral("No errors detected")), qPrintable(tested));
+        const QStringList names = run(QStringLiteral("zipinfo"), {QStringLiteral("-1"), archive})
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(names,
+                 QStringList({QStringLiteral(".hidden"), QStringLiteral("category.dat"), QStringLiteral("data.mdb"),
+                              QStringLiteral("empty.txt"), QStringLiteral("sub/.deep/note.txt")}));
+        // Deflated: the compressible megabyte shrinks to almost nothing.
+        QVERIFY(QFileInfo(archive).size() < (1536 + 16) * 1024);
+
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QDir().mkpath(out);
+        const ExtractResult extracted = extractArchive(archive, out, 3 * 1024 * 1024);
+        QCOMPARE(extracted.status, ExtractResult::Extracted);
+        QCOMPARE(folderContents(out), folderContents(data));
+        QCOMPARE(extracted.files.size(), 5);
+    }
+
+    void nothingToArchiveFails() {
+        QTemporaryDir dir;
+        const QString archive = dir.filePath(QStringLiteral("backup.dat"));
+        QVERIFY(!writeFolderArchive(dir.filePath(QStringLiteral("missing")), archive));
+        QDir().mkpath(dir.filePath(QStringLiteral("empty/sub")));
+        QVERIFY(!writeFolderArchive(dir.filePath(QStringLiteral("empty")), archive));
+        QVERIFY(!QFileInfo::exists(archive));
+    }
+
+    void infoZipArchiveUnpacks() {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        fillSampleFolder(data);
+        const QString archive = dir.filePath(QStringLiteral("infozip.zip"));
+        const QString zipped =
+            run(QStringLiteral("zip"),
+                {QStringLiteral("-r"), QStringLiteral("-9"), QStringLiteral("-q"), archive, QStringLiteral(".")}, data);
+        if (zipped == QStringLiteral("missing")) {
+            QSKIP("zip is not installed");
+        }
+        QVERIFY2(!zipped.startsWith(QStringLiteral("failed")), qPrintable(zipped));
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QDir().mkpath(out);
+        const ExtractResult extracted = extractArchive(archive, out, 3 * 1024 * 1024);
+        QCOMPARE(extracted.status, ExtractResult::Extracted);
+        QCOMPARE(folderContents(out), folderContents(data));
+        // Info-ZIP lists the folders too.
+        QVERIFY(extracted.folders.contains(QStringLiteral("sub/.deep")));
+    }
+
+    void moveIntoPlaceUndoesEarlierMovesWhenOneFails() {
+        QTemporaryDir dir;
+        const QString staged = dir.filePath(QStringLiteral("staged"));
+        const QString target = dir.filePath(QStringLiteral("target"));
+        const QString displaced = dir.filePath(QStringLiteral("displaced"));
+        QDir().mkpath(displaced);
+        QVERIFY(writeFile(staged + QStringLiteral("/a.txt"), "new a"));
+        QVERIFY(writeFile(staged + QStringLiteral("/c.txt"), "new c"));
+        QVERIFY(writeFile(target + QStringLiteral("/a.txt"), "old a"));
+        // b.txt was never staged: its move fails after a.txt and c.txt have moved.
+        QVERIFY(!moveIntoPlace(staged, target,
+                               {QStringLiteral("a.txt"), QStringLiteral("c.txt"), QStringLiteral("b.txt")}, {},
+                               displaced));
+        QCOMPARE(folderContents(target), (QMap<QString, QByteArray>{{QStringLiteral("a.txt"), "old a"}}));
+    }
+
+    void moveIntoPlaceRefusesLinksAndFolders() {
+        QTemporaryDir dir;
+        const QString staged = dir.filePath(QStringLiteral("staged"));
+        const QString target = dir.filePath(QStringLiteral("target"));
+        const QString outside = dir.filePath(QStringLiteral("outside"));
+        QDir().mkpath(outside);
+        QDir().mkpath(target + QStringLiteral("/folder.txt"));
+        QVERIFY(QFile::link(outside, target + QStringLiteral("/link")));
+        QVERIFY(writeFile(staged + QStringLiteral("/link/x.txt"), "through the link"));
+        QVERIFY(writeFile(staged + QStringLiteral("/folder.txt"), "over a folder"));
+        QVERIFY(writeFile(staged + QStringLiteral("/a.txt"), "new a"));
+
+        QVERIFY(
+            !moveIntoPlace(staged, target, {QStringLiteral("a.txt"), QStringLiteral("link/x.txt")}, {}, dir.path()));
+        QVERIFY(
+            !moveIntoPlace(staged, target, {QStringLiteral("a.txt"), QStringLiteral("folder.txt")}, {}, dir.path()));
+        QVERIFY(!moveIntoPlace(staged, target, {}, {QStringLiteral("link/sub")}, dir.path()));
+        QVERIFY(QDir(outside).isEmpty());
+        QVERIFY(!QFileInfo::exists(target + QStringLiteral("/a.txt")));
+        QVERIFY(QFileInfo(target + QStringLiteral("/folder.txt")).isDir());
+    }
+};
+
+QTEST_MAIN(ArchiveTest)
+#include "test_archive.moc"

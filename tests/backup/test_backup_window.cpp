@@ -1,0 +1,416 @@
+// Backup and Restore from the tray menu, on the real window: the questions, the space checks, the messages, the
+// archive on disk and the window reloaded from the restored files.
+#include "TestWindow.h"
+
+#include "FolderContents.h"
+
+#include "backup/Archive.h"
+#include "categories/CategoryBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <zip.h>
+
+#include <vector>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Scribbet");
+const QString kReplaceQuestion = QStringLiteral("Are you sure you want to replace the existing backup file?");
+const QString kBackupNoSpace =
+    QStringLiteral("There is not enough available drive space on the drive to backup the database.");
+const QString kBackupFailed = QStringLiteral("An unknown error occurred while backing up the database");
+const QString kBackedUp = QStringLiteral("The database was backed up successfully.");
+const QString kRestoreQuestion =
+    QStringLiteral("Are you sure you want to restore the database from your previous backup?");
+const QString kNoArchive = QStringLiteral("The backup file is missing or you have not done a backup.");
+const QString kRestoreNoSpace = QStringLiteral("There is not enough available drive space to restore the database.");
+const QString kRestoreFailed = QStringLiteral("The database could not be restored from the backup file.");
+const QString kRestored = QStringLiteral("The database was restored successfully.");
+
+const QString kArchive = QStringLiteral("\\backup\\backup.dat");
+
+struct Entry {
+    QByteArray name;
+    QByteArray data;
+    zip_uint32_t mode = 0100644;
+};
+
+// An archive written entry by entry with libzip, names exactly as given.
+QByteArray craftZip(const std::vector<Entry>& entries) {
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("crafted.zip")));
+    int code = 0;
+    zip_t* archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (archive == nullptr) {
+        return {};
+    }
+    for (const Entry& entry : entries) {
+        zip_source_t* source = zip_source_buffer(archive, entry.data.constData(), entry.data.size(), 0);
+        const zip_int64_t index = zip_file_add(archive, entry.name.constData(), source, 0);
+        if (index < 0) {
+            zip_source_free(source);
+            zip_discard(archive);
+            return {};
+        }
+        zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
+                                         entry.mode << 16);
+    }
+    if (zip_close(archive) < 0) {
+        zip_discard(archive);
+        return {};
+    }
+    QFile file(dir.filePath(QStringLiteral("crafted.zip")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray noise(int size) {
+    QByteArray bytes(size, '\0');
+    QRandomGenerator generator(11);
+    generator.fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+    return bytes;
+}
+
+std::int64_t folderSize(const QString& folder) {
+    std::int64_t total = 0;
+    for (const QByteArray& bytes : folderContents(folder)) {
+        total += bytes.size();
+    }
+    return total;
+}
+
+class Fixture {
+public:
+    // A started window whose category file lists "Work".
+    bool start() {
+        t.folder.makeData();
+        t.folder.write(QStringLiteral("\\data\\category.dat"), "[main]\r\ntotal=1\r\n[category]\r\n1=Work\r\n");
+        t.platform.trashFolder = trash.path();
+        const bool started = t.start();
+        t->Timer1->stop();
+        return started;
+    }
+    QString data() const { return t.folder.file(QStringLiteral("\\data")); }
+    QMap<QString, QByteArray> snapshot() const { return folderContents(data()); }
+
+    void backup(std::initializer_list<int> answers) {
+        for (int answer : answers) {
+            t.platform.answer(answer);
+        }
+        t.platform.clearMessages();
+        t->mnuBackup_Click();
+    }
+    void restore(std::initializer_list<int> answers) {
+        for (int answer : answers) {
+            t.platform.answer(answer);
+        }
+        t.platform.clearMessages();
+        t->mnuRestore_Click();
+    }
+    // The texts and styles of the message boxes shown since the last backup or restore; all titled "Scribbet".
+    QList<QPair<QString, int>> messages() const {
+        QList<QPair<QString, int>> shown;
+        for (const FakePlatform::Message& m : t.platform.messages()) {
+            shown.append({m.title == kTitle ? m.text : QStringLiteral("[title %1] ").arg(m.title) + m.text, m.style});
+        }
+        return shown;
+    }
+    // Every box was expected and every queued answer used; the pointer is back to normal.
+    bool settled() const {
+        return t.platform.unexpectedMessages() == 0 && t.platform.pendingAnswers() == 0 &&
+               QApplication::overrideCursor() == nullptr;
+    }
+    // Files of the program folder beside data/, original/ and backup/: what a restore may have left behind.
+    QStringList strays() const {
+        return QDir(t.folder.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+            .filter(QRegularExpression(QStringLiteral("^(?!(data|original|backup)$)")));
+    }
+
+    void saveNote(const QString& description, const QString& text) {
+        t->selectCategory(0);
+        t->txtName->setText(description);
+        t->setNoteText(text);
+        t->cmdSave_Click();
+    }
+
+    TestWindow t;
+    QTemporaryDir trash;
+};
+
+using Messages = QList<QPair<QString, int>>;
+
+} // namespace
+
+class BackupWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstBackupAsksNothingAndEnablesRestore() {
+        Fixture f;
+        QVERIFY(f.start());
+        QVERIFY(!f.t->mnuRestore->isEnabled());
+        f.backup({MsgAnswer::Ok});
+        QCOMPARE(f.messages(), (Messages{{kBackedUp, MsgStyle::Information}}));
+        QVERIFY(f.settled());
+        QVERIFY(f.t->mnuRestore->isEnabled());
+        QVERIFY(f.t.platform.trashedFiles.isEmpty());
+        // Readable by its owner only, and no temporary file left beside it.
+        const QFileInfo archive(f.t.folder.file(kArchive));
+        QCOMPARE(archive.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QDir(archive.absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("backup.dat")});
+    }
+
+    void secondBackupReplacesTheArchiveAndTrashesTheOldOne() {
+        Fixture f;
+        QVERIFY(f.start());
+        f.backup({MsgAnswer::Ok});
+        const QByteArray first = f.t.folder.read(kArchive);
+        f.t.folder.write(QStringLiteral("\\data\\.hidden\\deep.txt"), "added later");
+        f.backup({MsgAnswer::Ok, MsgAnswer::Ok});
+        QCOMPARE(f.messages(),
+                 (Messages{{kReplaceQuestion, MsgStyle::OkCancelExclamation}, {kBackedUp, MsgStyle::Information}}));
+        QVERIFY(f.settled());
+        QCOMPARE(f.t.platform.trashedFiles, QStringList{f.t.folder.file(kArchive)});
+        QCOMPARE(folderContents(f.trash.path()).first(), first);
+
+        QTemporaryDir out;
+        QCOMPARE(extractArchive(f.t.folder.file(kArchive), out.path(), 1 << 30).status, ExtractResult::Extracted);
+        QCOMPARE(folderContents(out.path()), f.snapshot());
+    }
+
+    void cancelAtEitherQuestionChangesNothing() {
+        Fixture f;
+        f.t.folder.write(kArchive, "an earlier archive");
+        QVERIFY(f.start());
+        const auto before = f.snapshot();
+        f.backup({MsgAnswer::Cancel});
+        QCOMPARE(f.messages(), (Messages{{kReplaceQuestion, MsgStyle::OkCancelExclamation}}));
+        f.restore({MsgAnswer::Cancel});
+        QCOMPARE(f.messages(), (Messages{{kRestoreQuestion, MsgStyle::OkCancelExclamation}}));
+        QVERIFY(f.settled());
+        QCOMPARE(f.t.folder.read(kArchive), QByteArray("an earlier archive"));
+        QCOMPARE(f.snapshot(), before);
+        QVERIFY(f.t.platform.trashedFiles.isEmpty());
+    }
+
+    void backupNeedsTwiceTheDataSize_data() {
+        QTest::addColumn<int>("shortBy");
+        QTest::newRow("exactly twice") << 0;
+        QTest::newRow("one byte less") << 1;
+    }
+    void backupNeedsTwiceTheDataSize() {
+        QFETCH(int, shortBy);
+        Fixture f;
+        QVERIFY(f.start());
+        f.t.folder.write(QStringLiteral("\\data\\sub\\note.txt"), "nested");
+        f.t.platform.freeBytes = 2 * folderSize(f.data()) - shortBy;
+        f.backup({MsgAnswer::Ok});
+        QCOMPARE(f.messages(), (Messages{shortBy == 0 ? qMakePair(kBackedUp, MsgStyle::Information)
+                                                      : qMakePair(kBackupNoSpace, MsgStyle::Critical)}));
+        QVERIFY(f.settled());
+        QCOMPARE(f.t.folder.exists(kArchive), shortBy == 0);
+        QCOMPARE(f.t->mnuRestore->isEnabled(), shortBy == 0);
+    }
+
+    void failedBackupIsReportedAndKeepsTheOldArchive_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("empty data folder") << QStringLiteral("empty");
+        QTest::newRow("missing data folder") << QStringLiteral("missing");
+        QTest::newRow("backup folder cannot be made") << QStringLiteral("blocked");
+        QTest::newRow("old archive cannot be trashed") << QStringLiteral("trash");
+    }
+    void failedBackupIsReportedAndKeepsTheOldArchive() {
+        QFETCH(QString, cause);
+        Fixture f;
+        QVERIFY(f.start());
+        f.backup({MsgAnswer::Ok});
+        const QByteArray old = f.t.folder.read(kArchive);
+        QList<int> answers{MsgAnswer::Ok, MsgAnswer::Ok};
+        if (cause == QStringLiteral("empty")) {
+            for (const QString& name : f.snapshot().keys()) {
+                QVERIFY(QFile::remove(f.data() + QLatin1Char('/') + name));
+            }
+        } else if (cause == QStringLiteral("missing")) {
+            QVERIFY(QDir(f.data()).removeRecursively());
+        } else if (cause == QStringLiteral("blocked")) {
+            QVERIFY(QDir(f.t.folder.file(QStringLiteral("\\backup"))).removeRecursively());
+            f.t.folder.write(QStringLiteral("\\backup"), "a file where the folder belongs");
+            answers = {MsgAnswer::Ok};
+        } else {
+            f.t.platform.trash.fail = true;
+        }
+        for (int answer : answers) {
+            f.t.platform.answer(answer);
+        }
+        f.t.platform.clearMessages();
+        f.t->mnuBackup_Click();
+        QCOMPARE(f.messages().last(), qMakePair(kBackupFailed, MsgStyle::Critical));
+        QVERIFY(f.settled());
+        if (cause != QStringLiteral("blocked")) {
+            QCOMPARE(f.t.folder.read(kArchive), old);
+            QCOMPARE(QDir(f.t.folder.file(QStringLiteral("\\backup"))).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{QStringLiteral("backup.dat")});
+        }
+    }
+
+    void missingBackupFolderIsMade() {
+        Fixture f;
+        QVERIFY(f.start());
+        QVERIFY(QDir(f.t.folder.file(QStringLiteral("\\backup"))).removeRecursively());
+        f.backup({MsgAnswer::Ok});
+        QCOMPARE(f.messages(), (Messages{{kBackedUp, MsgStyle::Information}}));
+        QVERIFY(f.t.folder.exists(kArchive));
+    }
+
+    void restoreWithoutArchiveSaysSo() {
+        Fixture f;
+        QVERIFY(f.start());
+        f.restore({MsgAnswer::Ok, MsgAnswer::Ok});
+        QCOMPARE(f.messages(),
+                 (Messages{{kRestoreQuestion, MsgStyle::OkCancelExclamation}, {kNoArchive, MsgStyle::Critical}}));
+        QVERIFY(f.settled());
+    }
+
+    void restoreNeedsTwiceTheArchiveLength_data() {
+        QTest::addColumn<int>("shortBy");
+        QTest::newRow("exactly twice") << 0;
+        QTest::newRow("one byte less") << 1;
+    }
+    void restoreNeedsTwiceTheArchiveLength() {
+        QFETCH(int, shortBy);
+        Fixture f;
+        QVERIFY(f.start());
+        // Incompressible, so that the files unpack to less than twice the archive.
+        f.t.folder.write(QStringLiteral("\\data\\noise.bin"), noise(256 * 1024));
+        f.backup({MsgAnswer::Ok});
+        f.t.folder.write(QStringLiteral("\\data\\noise.bin"), "changed");
+        f.t.platform.freeBytes = 2 * QFileInfo(f.t.folder.file(kArchive)).size() - shortBy;
+        f.restore({MsgAnswer::Ok, MsgAnswer::Ok});
+        QCOMPARE(f.messages().last(), shortBy == 0 ? qMakePair(kRestored, MsgStyle::Information)
+                                                   : qMakePair(kRestoreNoSpace, MsgStyle::Critical));
+        QVERIFY(f.settled());
+        QCOMPARE(f.t.folder.read(QStringLiteral("\\data\\noise.bin")).size(), shortBy == 0 ? 256 * 1024 : 7);
+    }
+
+    void restoreBringsBackNotesPreferencesAndEveryFile() {
+        Fixture f;
+        QVERIFY(f.start());
+        f.saveNote(QStringLiteral("before"), QStringLiteral("kept"));
+        QCOMPARE(f.t->noteListCount(), 1);
+        f.t.folder.write(QStringLiteral("\\data\\.hidden"), "hidden");
+        f.t.folder.write(QStringLiteral("\\data\\sub\\.deep\\n.txt"), "nested");
+        QVERIFY(!f.t->chkAppend->isChecked());
+        f.backup({MsgAnswer::Ok});
+        const auto backedUp = f.snapshot();
+
+        f.saveNote(QStringLiteral("after"), QStringLiteral("made after the backup"));
+        QCOMPARE(f.t->noteListCount(), 2);
+        const auto withLaterNote = f.snapshot();
+        f.t->chkAppend->setChecked(true);
+        f.t.folder.remove(QStringLiteral("\\data\\.hidden"));
+        f.t.folder.write(QStringLiteral("\\data\\sub\\.deep\\n.txt"), "changed");
+
+        f.restore({MsgAnswer::Ok, MsgAnswer::Ok});
+        QCOMPARE(f.messages(),
+                 (Messages{{kRestoreQuestion, MsgStyle::OkCancelExclamation}, {kRestored, MsgStyle::Information}}));
+        QVERIFY(f.settled());
+        QCOMPARE(f.t->noteListCount(), 1);
+        QVERIFY(!f.t->chkAppend->isChecked());
+        // The later note's file stays; everything the archive holds is as it was backed up.
+        auto expected = backedUp;
+        for (auto it = withLaterNote.begin(); it != withLaterNote.end(); ++it) {
+            if (!expected.contains(it.key())) {
+                expected.insert(it.key(), it.value());
+            }
+        }
+        QCOMPARE(f.snapshot(), expected);
+        QVERIFY(f.strays().isEmpty());
+    }
+
+    void infoZipArchiveRestores() {
+        if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty()) {
+            QSKIP("zip is not installed");
+        }
+        Fixture f;
+        QVERIFY(f.start());
+        QTemporaryDir other;
+        QVERIFY(writeFile(other.filePath(QStringLiteral("category.dat")),
+                          "[main]\r\ntotal=1\r\n[category]\r\n1=Zipped\r\n"));
+        QVERIFY(writeFile(other.filePath(QStringLiteral("sub/n.txt")), "nested"));
+        QProcess zip;
+        zip.setWorkingDirectory(other.path());
+        zip.start(QStringLiteral("zip"), {QStringLiteral("-r"), QStringLiteral("-9"), QStringLiteral("-q"),
+                                          f.t.folder.file(kArchive), QStringLiteral(".")});
+        QVERIFY(zip.waitForFinished(-1) && zip.exitCode() == 0);
+        f.restore({MsgAnswer::Ok, MsgAnswer::Ok});
+        QCOMPARE(f.messages().last(), qMakePair(kRestored, MsgStyle::Information));
+        QCOMPARE(f.t->cboChoose_Category->item(0), QStringLiteral("Zipped"));
+        QCOMPARE(f.t.folder.read(QStringLiteral("\\data\\sub\\n.txt")), QByteArray("nested"));
+    }
+
+    void unsafeOrBrokenArchivesAreRefused_data() {
+        QTest::addColumn<QByteArray>("archive");
+        const QByteArray category = "[main]\r\ntotal=1\r\n[category]\r\n1=Replaced\r\n";
+        const QByteArray outside = QFile::encodeName(QDir::temp().filePath(QStringLiteral("scribbet-outside.txt")));
+        QTest::newRow("zip slip") << craftZip({{"category.dat", category}, {"../outside.txt", "x"}});
+        QTest::newRow("hidden zip slip") << craftZip({{"category.dat", category}, {"sub/../../outside.txt", "x"}});
+        QTest::newRow("backslashes") << craftZip({{"category.dat", category}, {"..\\outside.txt", "x"}});
+        QTest::newRow("absolute path") << craftZip({{"category.dat", category}, {outside, "x"}});
+        QTest::newRow("symbolic link") << craftZip({{"category.dat", category}, {"link", "/etc", 0120777}});
+        QTest::newRow("not a zip") << QByteArray("PK this is not a zip archive at all").repeated(50);
+        const QByteArray whole = craftZip({{"category.dat", category}, {"noise.bin", noise(64 * 1024)}});
+        QTest::newRow("truncated") << whole.left(whole.size() / 2);
+        QByteArray corrupt = whole;
+        corrupt[whole.size() / 2] = static_cast<char>(corrupt[whole.size() / 2] ^ 0x55);
+        QTest::newRow("corrupt data") << corrupt;
+        // The archive is fine, but its folder would replace a file of the data folder.
+        QTest::newRow("file in the way") << craftZip({{"category.dat", category}, {"data.mdb/x.txt", "x"}});
+    }
+    void unsafeOrBrokenArchivesAreRefused() {
+        QFETCH(QByteArray, archive);
+        QVERIFY(!archive.isEmpty());
+        QFile::remove(QDir::temp().filePath(QStringLiteral("scribbet-outside.txt")));
+        Fixture f;
+        f.t.folder.write(kArchive, archive);
+        QVERIFY(f.start());
+        const auto before = f.snapshot();
+        f.restore({MsgAnswer::Ok, MsgAnswer::Ok});
+        QCOMPARE(f.messages(),
+                 (Messages{{kRestoreQuestion, MsgStyle::OkCancelExclamation}, {kRestoreFailed, MsgStyle::Critical}}));
+        QVERIFY(f.settled());
+        QCOMPARE(f.snapshot(), before);
+        QVERIFY(f.strays().isEmpty());
+        QVERIFY(!QFileInfo::exists(QDir::temp().filePath(QStringLiteral("scribbet-outside.txt"))));
+        QCOMPARE(f.t->cboChoose_Category->item(0), QStringLiteral("Work"));
+    }
+
+    void archiveUnpackingBeyondFreeSpaceIsRefused() {
+        Fixture f;
+        // A few kilobytes that unpack to eight megabytes.
+        f.t.folder.write(kArchive, craftZip({{"category.dat", "[main]\r\ntotal=0\r\n"},
+                                             {"zeros.bin", QByteArray(8 * 1024 * 1024, '\0')}}));
+        QVERIFY(f.start());
+        const auto before = f.snapshot();
+        f.t.platform.freeBytes = 1024 * 1024;
+        f.restore({MsgAnswer::Ok, MsgAnswer::Ok});
+        QCOMPARE(f.messages().last(), qMakePair(kRestoreNoSpace, MsgStyle::Critical));
+        QVERIFY(f.settled());
+        QCOMPARE(f.snapshot(), before);
+        QVERIFY(f.strays().isEmpty());
+    }
+};
+
+QTEST_MAIN(BackupWindowTest)
+#include "test_backup_window.moc"
