@@ -38,6 +38,7 @@ struct Range {
 };
 
 constexpr char kLineEnd[] = "\r\n";
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 QString fold(const QString& name) {
     return name.trimmed().toCaseFolded();
@@ -53,7 +54,9 @@ const char* findByte(const QByteArray& bytes, qsizetype from, qsizetype to, char
 
 void classify(const QByteArray& bytes, Line& line) {
     const char* data = bytes.constData();
-    qsizetype p = line.begin;
+    // A file saved by an editor that marks UTF-8 starts with a byte order mark, which is not part of the first line.
+    const qsizetype textBegin = line.begin == 0 && bytes.startsWith(kByteOrderMark) ? 3 : line.begin;
+    qsizetype p = textBegin;
     while (p < line.contentEnd && (data[p] == ' ' || data[p] == '\t')) {
         ++p;
     }
@@ -68,10 +71,10 @@ void classify(const QByteArray& bytes, Line& line) {
         }
         return;
     }
-    if (const char* eq = findByte(bytes, line.begin, line.contentEnd, '=')) {
+    if (const char* eq = findByte(bytes, textBegin, line.contentEnd, '=')) {
         line.kind = Kind::Entry;
         line.valueBegin = eq - data + 1;
-        line.name = decode(bytes, line.begin, line.valueBegin - 1).trimmed();
+        line.name = decode(bytes, textBegin, line.valueBegin - 1).trimmed();
         line.folded = line.name.toCaseFolded();
     }
 }

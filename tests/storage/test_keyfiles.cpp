@@ -15,6 +15,7 @@
 #include <limits>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -124,12 +125,13 @@ private slots:
 
     void namesMatchWithoutRegardToCaseOrBlanks() {
         const QString path = file(QStringLiteral("case.dat"));
-        writeBytes(path, "[ Settings ]\r\n  PopUp  = 1\r\n");
+        // Behind a UTF-8 byte order mark, as some editors save.
+        writeBytes(path, "\xEF\xBB\xBF[ Settings ]\r\n  PopUp  = 1\r\n");
         cInifile ini = pointedAt(path, QStringLiteral("settings"), QStringLiteral("POPUP"));
         // The value is everything after "=", blanks included.
         QCOMPARE(ini.Value(), QStringLiteral(" 1"));
         ini.setValue(QStringLiteral("0"));
-        QCOMPARE(readBytes(path), QByteArray("[ Settings ]\r\n  PopUp  =0\r\n"));
+        QCOMPARE(readBytes(path), QByteArray("\xEF\xBB\xBF[ Settings ]\r\n  PopUp  =0\r\n"));
     }
 
     void writeChangesOneLineAndKeepsTheRest() {
@@ -225,6 +227,20 @@ private slots:
         QVERIFY(inodeOf(path) != before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  QStringList{QStringLiteral("settings.dat")});
+    }
+
+    void readOnlyFileIsLeftAlone() {
+        if (::geteuid() == 0) {
+            QSKIP("permissions do not apply to root");
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("settings.dat"));
+        writeBytes(path, "[settings]\r\npopup=1\r\n");
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        cInifile ini = pointedAt(path, QStringLiteral("settings"), QStringLiteral("popup"));
+        ini.setValue(QStringLiteral("0"));
+        QVERIFY(!ini.Success());
+        QCOMPARE(readBytes(path), QByteArray("[settings]\r\npopup=1\r\n"));
     }
 
     void everyAccessGoesToTheFile() {
