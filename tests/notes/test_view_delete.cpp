@@ -7,8 +7,10 @@
 
 #include <QAbstractItemModel>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +102,23 @@ private slots:
         QCOMPARE(f.t->txtName->text(), QStringLiteral("apple"));
         QCOMPARE(f.t->noteText(), QStringLiteral("second\n\nwith an empty line\n"));
         QCOMPARE(f.t.platform.messages().size(), size_t{0});
+    }
+
+    void focusOnAListWithoutSelectionTakesTheButtonsAway() {
+        NotesFixture f;
+        QVERIFY(startWithNotes(f));
+        f.clickRow(0);
+        // Another category with notes: its rows come unselected, and nothing else disables the buttons.
+        f.choose(QStringLiteral("Banana"));
+        QCOMPARE(f.t->noteListCount(), 1);
+        QVERIFY(f.t->cmdOpen->isEnabled());
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+        QCoreApplication::sendEvent(f.t->lvwNoteDatabase, &focusIn);
+        expectButtons(f, false, QStringLiteral("View Note"));
+
+        f.clickRow(0);
+        QCoreApplication::sendEvent(f.t->lvwNoteDatabase, &focusIn);
+        expectButtons(f, true, QStringLiteral("View Note"));
     }
 
     void aMissingFileEmptiesTheNoteBoxOnly() {
