@@ -311,6 +311,12 @@ void FrmMain::connectHandlers() {
           static_cast<QWidget*>(lblNumberOfCategories), static_cast<QWidget*>(lblNumberOfNotes)}) {
         tracked->setMouseTracking(true);
     }
+    // A label passes the moves it ignores on to the window, whose own move handler would undo the hover at once.
+    for (QWidget* hover :
+         {static_cast<QWidget*>(imgQuarn), static_cast<QWidget*>(lblEnterOrChooseCategory),
+          static_cast<QWidget*>(lblEnterName), static_cast<QWidget*>(lblNote), lvwNoteDatabase->viewport()}) {
+        hover->setAttribute(Qt::WA_NoMousePropagation);
+    }
     qApp->installEventFilter(this);
 }
 
@@ -362,21 +368,27 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
             txtData_Click();
         } else if (watched == txtName) {
             txtName_Click();
-        } else if (watched == imgQuarn) {
+        } else if (watched == imgQuarn &&
+                   imgQuarn->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
             imgQuarn_Click();
-        } else if (watched == lvwNoteDatabase->viewport()) {
-            // The release that ends a double click is not a click of its own.
+        } else if (watched == lvwNoteDatabase->viewport() && !m_forwardingListEvent) {
+            // The list settles its selection first; the release that ends a double click is no click of its own.
+            forwardListEvent(watched, event);
             if (m_afterDoubleClick) {
                 m_afterDoubleClick = false;
             } else {
                 lvwNoteDatabase_Click();
             }
+            return true;
         }
         break;
     case QEvent::MouseButtonDblClick:
-        if (watched == lvwNoteDatabase->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == lvwNoteDatabase->viewport() && !m_forwardingListEvent &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            forwardListEvent(watched, event);
             m_afterDoubleClick = true;
             lvwNoteDatabase_DblClick();
+            return true;
         }
         break;
     case QEvent::FocusIn:
@@ -405,6 +417,12 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void FrmMain::forwardListEvent(QObject* viewport, QEvent* event) {
+    m_forwardingListEvent = true;
+    QCoreApplication::sendEvent(viewport, event);
+    m_forwardingListEvent = false;
 }
 
 void FrmMain::bringForward() {

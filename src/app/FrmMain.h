@@ -193,6 +193,8 @@ private:
     void buildControls();
     void connectHandlers();
     void describeForScreenReaders();
+    // Lets the list handle a mouse event before the window's own list handlers run.
+    void forwardListEvent(QObject* viewport, QEvent* event);
     void centreOnScreen();
     // Runs the exit path for a close request; false when the request was cancelled.
     bool requestUnload(int unloadMode);
@@ -205,4 +207,5 @@ private:
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_afterDoubleClick = false;
+    bool m_forwardingListEvent = false;
 };

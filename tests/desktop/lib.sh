@@ -32,9 +32,11 @@ wait_no_window() {
 
 # The program's icons that the tray host has embedded.
 tray_icons() {
-    local tray
-    tray="$(xdotool search --classname trayer | head -n1)"
-    xwininfo -tree -id "$tray" | grep -ciE '\("scribbet" ' || true
+    local tray count=0
+    for tray in $(xdotool search --classname trayer); do
+        count=$((count + $(xwininfo -tree -id "$tray" | grep -ciE '\("scribbet" ' || true)))
+    done
+    echo "$count"
 }
 
 # Clicks a point of the window's client area, given in pixels.
