@@ -304,6 +304,18 @@ private slots:
         QCOMPARE(f.t.folder.read(QStringLiteral("\\data\\noise.bin")).size(), shortBy == 0 ? 256 * 1024 : 7);
     }
 
+    void missingDataFolderIsRestoredWhole() {
+        Fixture f;
+        QVERIFY(f.start());
+        f.backup({MsgAnswer::Ok});
+        const auto backedUp = f.snapshot();
+        QVERIFY(QDir(f.data()).removeRecursively());
+        f.restore({MsgAnswer::Ok, MsgAnswer::Ok});
+        QCOMPARE(f.messages().last(), qMakePair(kRestored, MsgStyle::Information));
+        QVERIFY(f.settled());
+        QCOMPARE(f.snapshot(), backedUp);
+    }
+
     void restoreBringsBackNotesPreferencesAndEveryFile() {
         Fixture f;
         QVERIFY(f.start());
