@@ -30,13 +30,9 @@ wait_no_window() {
     return 1
 }
 
-# The program's icons that the tray host has embedded.
+# The program's icons that a tray host has embedded: windows of the program that sit inside another window.
 tray_icons() {
-    local tray count=0
-    for tray in $(xdotool search --classname trayer); do
-        count=$((count + $(xwininfo -tree -id "$tray" | grep -ciE '\("scribbet" ' || true)))
-    done
-    echo "$count"
+    xwininfo -root -tree | grep -cE '^ {6,}0x[0-9a-f]+ "Scribbet": \("scribbet" ' || true
 }
 
 # Clicks a point of the window's client area, given in pixels.
