@@ -233,37 +233,39 @@ void FrmMain::buildControls() {
 }
 
 void FrmMain::describeForScreenReaders() {
-    struct Description {
-        QWidget* widget;
-        const char* name;
-        const char* description;
+    // Buttons, check boxes and labels are announced by their own captions; fields without one get a name.
+    const std::pair<QWidget*, const char*> names[] = {
+        {cboChoose_Category, "Category"}, {txtName, "Description"},     {txtData, "Note"},
+        {lvwNoteDatabase, "Notes"},       {imgQuarn, "About Scribbet"},
     };
-    const Description descriptions[] = {
-        {cboChoose_Category, "Category", "Choose a category, or type a new one"},
-        {cmdAdd_category, "Add category", "Adds the typed category to the list"},
-        {cmdRemove_Category, "Remove category", "Removes the chosen category when it holds no notes"},
-        {lblNumberOfCategories, "Category count", "Position of the chosen category and number of categories"},
-        {lblNumberOfNotes, "Note count", "Notes listed in this category and notes in all"},
-        {imgQuarn, "About Scribbet", "Opens the page about Scribbet"},
-        {txtName, "Description", "The note's one-line description"},
-        {txtData, "Note", "The note's text; copied text arrives here"},
-        {lvwNoteDatabase, "Notes", "The notes of the chosen category with their date and time"},
-        {cmdOpenDatabase, "Open Database", "Shows the saved notes"},
-        {cmdBack, "Back to the note", "Returns to writing a note"},
-        {cmdOpen, "Open note", "Opens the selected note in the text editor"},
-        {cmdSave, "Save note", "Saves the note under its category"},
-        {cmdDeleteNote, "Delete note", "Moves the selected note to the trash"},
-        {cmdDiscard, "Minimize", "Hides the window to the tray"},
-        {chkPopUp, "Pop Up", "Brings the window forward when text is copied"},
-        {chkStayOnTop, "Stay On Top", "Keeps the window above other windows"},
-        {chkAppend, "Append", "Adds copied text to the note instead of replacing it"},
-        {cmdClearCategory, "Clear category", "Empties the category box"},
-        {cmdClearDescription, "Clear description", "Empties the description"},
-        {cmdClearNote, "Clear note", "Empties the note text"},
+    for (const auto& [widget, name] : names) {
+        widget->setAccessibleName(QString::fromLatin1(name));
+    }
+    const std::pair<QWidget*, const char*> descriptions[] = {
+        {cboChoose_Category, "Choose a category, or type a new one"},
+        {cmdAdd_category, "Adds the typed category to the list"},
+        {cmdRemove_Category, "Removes the chosen category when it holds no notes"},
+        {lblNumberOfCategories, "Position of the chosen category and number of categories"},
+        {lblNumberOfNotes, "Notes listed in this category and notes in all"},
+        {imgQuarn, "Opens the page about Scribbet"},
+        {txtName, "The note's one-line description"},
+        {txtData, "The note's text; copied text arrives here"},
+        {lvwNoteDatabase, "The notes of the chosen category with their date and time"},
+        {cmdOpenDatabase, "Shows the saved notes"},
+        {cmdBack, "Returns to writing a note"},
+        {cmdOpen, "Opens the selected note in the text editor"},
+        {cmdSave, "Saves the note under its category"},
+        {cmdDeleteNote, "Moves the selected note to the trash"},
+        {cmdDiscard, "Hides the window to the tray"},
+        {chkPopUp, "Brings the window forward when text is copied"},
+        {chkStayOnTop, "Keeps the window above other windows"},
+        {chkAppend, "Adds copied text to the note instead of replacing it"},
+        {cmdClearCategory, "Empties the category box"},
+        {cmdClearDescription, "Empties the description"},
+        {cmdClearNote, "Empties the note text"},
     };
-    for (const Description& d : descriptions) {
-        d.widget->setAccessibleName(QString::fromLatin1(d.name));
-        d.widget->setAccessibleDescription(QString::fromLatin1(d.description));
+    for (const auto& [widget, description] : descriptions) {
+        widget->setAccessibleDescription(QString::fromLatin1(description));
     }
     // Each heading names the field below it.
     lblEnterOrChooseCategory->setBuddy(cboChoose_Category);

@@ -5,6 +5,7 @@
 #include "categories/CategoryBox.h"
 #include "common/SingleInstance.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QCheckBox>
@@ -195,6 +196,45 @@ private slots:
                 w = w->nextInFocusChain();
             }
             QCOMPARE(w->objectName(), order[i]);
+        }
+    }
+
+    void screenReadersHearCaptionsAndDescriptions() {
+        TestWindow t;
+        QVERIFY(t.start());
+        // A button, check box or label is announced by exactly the caption it shows.
+        for (auto* button : t->findChildren<QAbstractButton*>()) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(button);
+            QVERIFY(a != nullptr);
+            QCOMPARE(a->text(QAccessible::Name), QString(button->text()).remove(QLatin1Char('&')));
+            QVERIFY2(!a->text(QAccessible::Description).isEmpty(), qPrintable(button->objectName()));
+        }
+        for (const char* field : {"cboChoose_Category", "txtName", "txtData", "lvwNoteDatabase", "imgQuarn"}) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(t.find<QWidget>(field));
+            QVERIFY2(!a->text(QAccessible::Name).isEmpty(), field);
+            QVERIFY2(!a->text(QAccessible::Description).isEmpty(), field);
+        }
+        QCOMPARE(t->lblNote->buddy(), static_cast<QWidget*>(t->txtData));
+        QCOMPARE(t->lblEnterName->buddy(), static_cast<QWidget*>(t->txtName));
+        QCOMPARE(t->lblOrChoose->buddy(), static_cast<QWidget*>(t->cboChoose_Category));
+    }
+
+    void captionsFitTheirControls() {
+        // Run at scale factor 1 and 2 (see the test list): no caption is cut off.
+        TestWindow t;
+        QVERIFY(t.start());
+        t->ShowDatabaseView();
+        for (auto* button : t->findChildren<QPushButton*>()) {
+            const int needed = button->fontMetrics().horizontalAdvance(button->text());
+            QVERIFY2(needed + 4 <= button->width(), qPrintable(button->objectName()));
+        }
+        for (auto* check : t->findChildren<QCheckBox*>()) {
+            QVERIFY2(check->sizeHint().width() <= check->width(), qPrintable(check->objectName()));
+        }
+        for (auto* label : {t->lblEnterOrChooseCategory, t->lblOrChoose, t->lblADescription, t->lblNote,
+                            t->lblEnterName}) {
+            const int needed = label->fontMetrics().horizontalAdvance(label->text());
+            QVERIFY2(needed <= label->width(), qPrintable(label->objectName()));
         }
     }
 
