@@ -311,6 +311,19 @@ private slots:
         QCOMPARE(f.t.platform.pendingAnswers(), 0);
     }
 
+    void aCategoryTypedWithDoubledSpacesFilesUnderTheListedOne() {
+        NotesFixture f;
+        QVERIFY(f.start({QStringLiteral("Apple"), QStringLiteral("Work Notes")}));
+        f.typeCategory(QStringLiteral("Work  Notes"));
+        f.t.platform.answer(MsgAnswer::Ok);
+        f.save(QStringLiteral("title"), QStringLiteral("text"));
+        QCOMPARE(f.t.platform.messages().size(), size_t{1});
+        QCOMPARE(f.t.platform.messages().front().text, QStringLiteral("That category already exists.  "));
+        QCOMPARE(f.records().front().theCategory, QStringLiteral("Work Notes"));
+        QCOMPARE(f.t->cboChoose_Category->listCount(), 2);
+        QCOMPARE(f.t->noteListCount(), 1);
+    }
+
     void theAddButtonAloneEndsOnTheFirstCategory() {
         NotesFixture f;
         QVERIFY(f.start({QStringLiteral("Apple")}));
