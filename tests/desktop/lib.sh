@@ -50,3 +50,19 @@ start_program() {
 data_snapshot() {
     (cd "$PROGRAM" && find data -type f -printf '%p %T@ ' -exec sha256sum {} \; | sort)
 }
+
+# Reads the window through the accessibility bus (see a11y.py).
+a11y() {
+    /usr/bin/python3 "$(dirname "$DESKTOP_LIB")/a11y.py" "$@"
+}
+
+# Waits until a11y ARGS... prints EXPECTED.
+wait_a11y() {
+    local expected="$1" timeout="$2"
+    shift 2
+    for _ in $(seq $((timeout * 10))); do
+        [ "$(a11y "$@" 2>/dev/null)" = "$expected" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# The road of one note, as a person takes it: copy text elsewhere, file it under a new category, find it in the
+# list from the tray, sort, delete it to the trash, back up, save another note and restore the backup.
+source "$DESKTOP_LIB"
+
+client_click() { click_at "$win" "$1" "$2"; }
+# Answers the message box that shows TEXT with its BUTTON (OK when not given).
+answer_box() {
+    local text="$1" button="${2:-OK}" box
+    for _ in $(seq 100); do
+        box="$(xdotool search --onlyvisible --name '^Scribbet$' 2>/dev/null | head -n1 || true)"
+        [ -n "$box" ] && a11y dump 2>/dev/null | grep -F "$text" >/dev/null && break
+        sleep 0.1
+    done
+    [ -n "$box" ] || fail "no message box saying: $text"
+    a11y dump | grep -F "$text" >/dev/null || fail "the message box does not say: $text"
+    a11y press "$button"
+    for _ in $(seq 50); do
+        a11y dump 2>/dev/null | grep -F "$text" >/dev/null || return 0
+        sleep 0.1
+    done
+    fail "the message box stayed: $text"
+}
+tray_icon_centre() {
+    xwininfo -root -tree | grep -E '^ {6,}0x[0-9a-f]+ "Scribbet": \("scribbet" ' | head -n1 |
+        sed -E 's/.* ([0-9]+)x([0-9]+)[+-][0-9-]+[+-][0-9-]+ +\+([0-9-]+)\+([0-9-]+).*/\1 \2 \3 \4/' |
+        awk '{ print $3 + int($1 / 2), $4 + int($2 / 2) }'
+}
+tray_menu() {
+    local downs="$1" pos
+    pos="$(tray_icon_centre)"
+    xdotool mousemove ${pos% *} ${pos#* } click 3
+    sleep 0.5
+    for _ in $(seq "$downs"); do xdotool key Down; done
+    xdotool key Return
+}
+today="$(date +%m/%d/%y)"
+
+pid="$(start_program)"
+win="$(wait_window 15)" || fail "the window did not appear"
+for _ in $(seq 100); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done
+client_click 267 313 # Minimize: the window goes to the tray
+wait_no_window 5 || fail "Minimize left the window on screen"
+
+# 1-2. Text copied in another program pops the window up with the text.
+printf 'Buy milk\nand bread' | xclip -selection clipboard -i
+win="$(wait_window 5)" || fail "the window did not pop up"
+wait_a11y $'Buy milk\nand bread' 5 text Note || fail "the note box does not hold the copied text"
+[ "$(a11y state Category focused)" = yes ] || [ "$(a11y text Category)" = "" ] || fail "the category box lacks focus"
+
+# 3. A new category and a description.
+xdotool windowfocus --sync "$win"
+xdotool type --delay 20 "Groceries"
+client_click 150 103
+xdotool type --delay 20 "Shopping list"
+wait_a11y "Shopping list" 5 text Description || fail "the description was not typed"
+[ "$(a11y state Save enabled)" = yes ] || fail "Save is not enabled"
+
+# 4. Save: the window goes to the tray.
+client_click 202 313
+wait_no_window 5 || fail "the window stayed after Save"
+
+# 5. The record and the note file.
+record="$(sqlite3 -separator '|' "$PROGRAM/data/data.mdb" 'SELECT theCategory, theDescription, theDate, thePath FROM data')"
+[ "$(echo "$record" | cut -d'|' -f1-3)" = "Groceries|Shopping list|$today" ] || fail "record: $record"
+note_path="$(echo "$record" | cut -d'|' -f4)"
+[[ "$note_path" =~ ^\\data\\[A-Za-z]{16}\.txt$ ]] || fail "note path: $note_path"
+note_file="$PROGRAM/data/${note_path:6}"
+[ "$(od -An -c "$note_file" | tr -s ' ')" = "$(printf 'Buy milk\r\nand bread\r\n' | od -An -c | tr -s ' ')" ] ||
+    fail "the note file does not hold exactly the text plus CR LF"
+grep -qx '1=Groceries' "$PROGRAM/data/category.dat" 2>/dev/null || tr -d '\r' <"$PROGRAM/data/category.dat" |
+    grep -qx '1=Groceries' || fail "the category was not added"
+
+# 6. A double click on the tray icon shows the list with the note and today's date.
+pos="$(tray_icon_centre)"
+xdotool mousemove ${pos% *} ${pos#* } click --repeat 2 --delay 80 1
+win="$(wait_window 5)" || fail "the double click did not show the window"
+wait_a11y "yes" 5 state Notes visible || fail "the list is not shown"
+rows="$(a11y rows)"
+[ "$(echo "$rows" | cut -f1-3)" = "1	Shopping list	$today" ] || fail "list: $rows"
+[ "$(a11y text Category)" = "Groceries" ] || fail "category box: $(a11y text Category)"
+
+# 7. Sorting by date keeps the row.
+client_click 260 100
+[ "$(a11y rows | cut -f1-3)" = "1	Shopping list	$today" ] || fail "after sorting: $(a11y rows)"
+
+# 8. Delete the note: its file goes to the trash.
+client_click 100 121
+wait_a11y "yes" 5 state Delete enabled || fail "a click on the row did not enable Delete"
+client_click 202 313
+answer_box "Are you sure you want to delete the selected Note?"
+answer_box "The selected note has been moved to the Windows Recycle Bin."
+trash-list | grep -qF "${note_file##*/}" || fail "the note file is not in the trash"
+[ -z "$(a11y rows)" ] || fail "the list still shows the note"
+[ "$(sqlite3 "$PROGRAM/data/data.mdb" 'SELECT count(*) FROM data')" = 0 ] || fail "the record is still there"
+
+# 9. Backup from the tray menu.
+tray_menu 2
+answer_box "The database was backed up successfully."
+listing="$(unzip -l "$PROGRAM/backup/backup.dat")"
+for f in data.mdb category.dat settings.dat; do
+    echo "$listing" | grep -qE " $f\$" || fail "the archive lacks $f"
+done
+
+# 10. Another note, then Restore: the list is back to what the archive held.
+printf 'Second note' | xclip -selection clipboard -i
+win="$(wait_window 5)" || fail "the window did not pop up for the second note"
+wait_a11y "Second note" 5 text Note || fail "the second text did not arrive"
+client_click 150 103
+xdotool type --delay 20 "Later"
+client_click 202 313
+wait_no_window 5 || fail "the window stayed after the second save"
+[ "$(sqlite3 "$PROGRAM/data/data.mdb" 'SELECT count(*) FROM data')" = 1 ] || fail "the second note was not saved"
+second="$(sqlite3 "$PROGRAM/data/data.mdb" 'SELECT thePath FROM data')"
+tray_menu 3
+answer_box "Are you sure you want to restore the database from your previous backup?"
+answer_box "The database was restored successfully."
+[ "$(sqlite3 "$PROGRAM/data/data.mdb" 'SELECT count(*) FROM data')" = 0 ] || fail "the restore kept the second note"
+[ -f "$PROGRAM/data/${second:6}" ] || fail "the second note's file went away"
+pos="$(tray_icon_centre)"
+xdotool mousemove ${pos% *} ${pos#* } click --repeat 2 --delay 80 1
+win="$(wait_window 5)" || fail "the window did not come back"
+wait_a11y "yes" 5 state Notes visible || fail "the list is not shown after the restore"
+[ -z "$(a11y rows)" ] || fail "the list shows notes the archive did not hold: $(a11y rows)"
+kill -0 "$pid" || fail "the program ended"
+echo "road: ok"
