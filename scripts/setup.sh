@@ -12,7 +12,7 @@ packages=(
     fonts-liberation2
     xvfb xauth trayer xclip xdotool x11-utils trash-cli imagemagick
     desktop-file-utils libbenchmark-dev
-    dbus-x11 at-spi2-core python3-pyatspi
+    dbus-x11 at-spi2-core python3-pyatspi openbox
 )
 missing=()
 for p in "${packages[@]}"; do

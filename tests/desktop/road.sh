@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # The road of one note, as a person takes it: copy text elsewhere, file it under a new category, find it in the
 # list from the tray, sort, delete it to the trash, back up, save another note and restore the backup.
+# SCRIBBET_SCREENSHOTS=folder keeps pictures of both views on the way.
 source "$DESKTOP_LIB"
+
+screenshot() {
+    [ -n "${SCRIBBET_SCREENSHOTS:-}" ] || return 0
+    sleep 0.3
+    import -window "$win" "$SCRIBBET_SCREENSHOTS/$1"
+}
 
 client_click() { click_at "$win" "$1" "$2"; }
 # Answers the message box that shows TEXT with its BUTTON (OK when not given).
@@ -55,6 +62,7 @@ client_click 150 103
 xdotool type --delay 20 "Shopping list"
 wait_a11y "Shopping list" 5 text Description || fail "the description was not typed"
 [ "$(a11y state Save enabled)" = yes ] || fail "Save is not enabled"
+screenshot scribbet.png
 
 # 4. Save: the window goes to the tray.
 client_click 202 313
@@ -79,6 +87,7 @@ wait_a11y "yes" 5 state Notes visible || fail "the list is not shown"
 rows="$(a11y rows)"
 [ "$(echo "$rows" | cut -f1-3)" = "1	Shopping list	$today" ] || fail "list: $rows"
 [ "$(a11y text Category)" = "Groceries" ] || fail "category box: $(a11y text Category)"
+screenshot scribbet-list.png
 
 # 7. Sorting by date keeps the row.
 client_click 260 100

@@ -40,10 +40,20 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(head -n1 "$work/display")"
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 
-trayer --edge top --align right --widthtype request --height 32 --transparent false --expand true \
-    >"$work/trayer.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdotool search --classname trayer >/dev/null 2>&1 && break; sleep 0.05; done
+# A window manager where a test needs one (SCRIBBET_WM=1): minimising needs it.
+if [ -n "${SCRIBBET_WM:-}" ]; then
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+fi
+
+# A desktop without a system tray is tested too (SCRIBBET_NO_TRAY=1).
+if [ -z "${SCRIBBET_NO_TRAY:-}" ]; then
+    trayer --edge top --align right --widthtype request --height 32 --transparent false --expand true \
+        >"$work/trayer.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do xdotool search --classname trayer >/dev/null 2>&1 && break; sleep 0.05; done
+fi
 
 cp -a "$program_dir" "$work/program"
 export PROGRAM="$work/program"

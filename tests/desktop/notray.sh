@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# On a desktop without a system tray the window is never stranded: "Minimize" and saving minimise it instead of
+# hiding it, and starting the program again brings it back.
+source "$DESKTOP_LIB"
+
+pid="$(start_program)"
+win="$(wait_window 15)" || fail "the window did not appear"
+[ "$(tray_icons)" -eq 0 ] || fail "there is no tray, yet an icon was embedded"
+click_at "$win" 267 313 # Minimize
+for _ in $(seq 100); do
+    state="$(xprop -id "$win" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')"
+    [ "$state" = "Iconic" ] && break
+    sleep 0.05
+done
+[ "$state" = "Iconic" ] || fail "Minimize did not minimise the window (state: $state)"
+timeout 10 "$SCRIBBET" || fail "the second start did not end by itself"
+for _ in $(seq 100); do
+    state="$(xprop -id "$win" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')"
+    [ "$state" = "Normal" ] && break
+    sleep 0.05
+done
+[ "$state" = "Normal" ] || fail "starting again did not bring the window back (state: $state)"
+kill -0 "$pid" || fail "the program ended"
+echo "notray: ok"
