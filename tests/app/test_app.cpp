@@ -4,6 +4,7 @@
 #include "app/Twips.h"
 #include "categories/CategoryBox.h"
 #include "common/SingleInstance.h"
+#include "common/platform/SessionPlatform.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -231,8 +232,8 @@ private slots:
         for (auto* check : t->findChildren<QCheckBox*>()) {
             QVERIFY2(check->sizeHint().width() <= check->width(), qPrintable(check->objectName()));
         }
-        for (auto* label : {t->lblEnterOrChooseCategory, t->lblOrChoose, t->lblADescription, t->lblNote,
-                            t->lblEnterName}) {
+        for (auto* label :
+             {t->lblEnterOrChooseCategory, t->lblOrChoose, t->lblADescription, t->lblNote, t->lblEnterName}) {
             const int needed = label->fontMetrics().horizontalAdvance(label->text());
             QVERIFY2(needed <= label->width(), qPrintable(label->objectName()));
         }
@@ -399,6 +400,35 @@ private slots:
         TestFolder other;
         SingleInstance third(other.path());
         QVERIFY(third.becomePrimary());
+    }
+
+    void waylandSessionsRunOnX11UnlessTheUserChose() {
+        const QByteArray kept = qgetenv("QT_QPA_PLATFORM");
+        qputenv("WAYLAND_DISPLAY", QByteArrayLiteral("wayland-0"));
+        qputenv("DISPLAY", QByteArrayLiteral(":0"));
+        char program[] = "scribbet";
+        char option[] = "-platform";
+        char value[] = "wayland";
+        char* plain[] = {program, nullptr};
+        char* chosen[] = {program, option, value, nullptr};
+
+        qunsetenv("QT_QPA_PLATFORM");
+        chooseWindowSystem(1, plain);
+        QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("xcb"));
+        qunsetenv("QT_QPA_PLATFORM");
+        chooseWindowSystem(3, chosen);
+        QVERIFY(qgetenv("QT_QPA_PLATFORM").isEmpty());
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("wayland"));
+        chooseWindowSystem(1, plain);
+        QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("wayland"));
+        // Without XWayland there is nothing to move to.
+        qunsetenv("QT_QPA_PLATFORM");
+        qunsetenv("DISPLAY");
+        chooseWindowSystem(1, plain);
+        QVERIFY(qgetenv("QT_QPA_PLATFORM").isEmpty());
+
+        qunsetenv("WAYLAND_DISPLAY");
+        qputenv("QT_QPA_PLATFORM", kept);
     }
 
     void bringForwardShowsAHiddenWindow() {
