@@ -3,22 +3,24 @@
 # hiding it, and starting the program again brings it back.
 source "$DESKTOP_LIB"
 
+# Waits until the window manager reports the window in STATE (Normal or Iconic).
+wait_state() {
+    local state=""
+    for _ in $(seq 100); do
+        state="$(xprop -id "$win" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')"
+        [ "$state" = "$1" ] && return 0
+        sleep 0.05
+    done
+    echo "$state"
+    return 1
+}
+
 pid="$(start_program)"
 win="$(wait_window 15)" || fail "the window did not appear"
 [ "$(tray_icons)" -eq 0 ] || fail "there is no tray, yet an icon was embedded"
 click_at "$win" 267 313 # Minimize
-for _ in $(seq 100); do
-    state="$(xprop -id "$win" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')"
-    [ "$state" = "Iconic" ] && break
-    sleep 0.05
-done
-[ "$state" = "Iconic" ] || fail "Minimize did not minimise the window (state: $state)"
+state="$(wait_state Iconic)" || fail "Minimize did not minimise the window (state: $state)"
 timeout 10 "$SCRIBBET" || fail "the second start did not end by itself"
-for _ in $(seq 100); do
-    state="$(xprop -id "$win" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')"
-    [ "$state" = "Normal" ] && break
-    sleep 0.05
-done
-[ "$state" = "Normal" ] || fail "starting again did not bring the window back (state: $state)"
+state="$(wait_state Normal)" || fail "starting again did not bring the window back (state: $state)"
 kill -0 "$pid" || fail "the program ended"
 echo "notray: ok"
