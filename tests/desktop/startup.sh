@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Start-up on a real X server: the window appears centred with its caption, its icon sits in the tray, and a second
-# start hands over to the first without touching the data folder.
+# Start-up on a real X server: the window appears centred with its caption, its icon sits in the tray, a second
+# start hands over to the first without touching the data folder, and the session's end closes it without a question.
 source "$DESKTOP_LIB"
 
 pid="$(start_program)"
@@ -33,4 +33,10 @@ wait_no_window 5 || fail "Minimize did not hide the window"
 timeout 10 "$SCRIBBET" || fail "the third start did not end by itself"
 wait_window 5 >/dev/null || fail "a second start did not bring the hidden window back"
 kill -0 "$pid" || fail "the first instance ended"
+
+# The session ending (log-off, shutdown) ends the program without the exit question.
+kill -TERM "$pid"
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+! kill -0 "$pid" 2>/dev/null || fail "the program did not end with the session"
+[ "$(tray_icons)" -eq 0 ] || fail "the tray icon stayed behind"
 echo "startup: ok"
