@@ -5,6 +5,7 @@
 #include "categories/CategoryBox.h"
 #include "common/Files.h"
 #include "common/platform/Platform.h"
+#include "storage/PendingNotes.h"
 
 #include <QAction>
 #include <QDir>
@@ -52,6 +53,8 @@ void FrmMain::InitializeProgram() {
         Unload();
         return;
     }
+    // A save cut short by a crash is finished or cleared before anything reads the notes.
+    FinishPendingNotes(m_programFolder);
     mnuRestore->setEnabled(FileExists(programPath(QStringLiteral("\\backup\\backup.dat"))));
     LoadSettings();
     // The context menus of txtData, txtName and the category box's edit field were switched off when the

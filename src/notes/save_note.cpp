@@ -7,6 +7,7 @@
 #include "common/platform/Platform.h"
 #include "storage/NoteDatabase.h"
 #include "storage/NoteFile.h"
+#include "storage/PendingNotes.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -65,11 +66,15 @@ StoredNote storeNote(const QString& databasePath, const NoteRecord& record, cons
     if (!db || !db->begin(&result.reason)) {
         return result;
     }
-    if (!db->add(record, &result.reason)) {
+    const std::optional<std::int64_t> key = db->add(record, &result.reason);
+    if (!key) {
         db->rollback();
         return result;
     }
-    const NoteWriteResult written = writeNoteFile(notePath, text);
+    // Under its pending name until the record is committed, so that a save cut short at any moment leaves no note
+    // file without a record and no record without its file (the next start finishes what was committed).
+    const QString pending = pendingNotePath(notePath);
+    const NoteWriteResult written = writeNoteFile(pending, text);
     if (!written.ok) {
         db->rollback();
         result.reason = written.error;
@@ -77,7 +82,14 @@ StoredNote storeNote(const QString& databasePath, const NoteRecord& record, cons
     }
     if (!db->commit(&result.reason)) {
         db->rollback();
-        QFile::remove(notePath);
+        QFile::remove(pending);
+        return result;
+    }
+    if (!publishPendingNote(notePath, &result.reason)) {
+        // Take the record back; should that fail too, the next start gives the file its name.
+        if (db->deleteByKey(*key) == NoteDatabase::DeleteResult::Deleted) {
+            QFile::remove(pending);
+        }
         return result;
     }
     result.ok = true;
@@ -141,9 +153,11 @@ void FrmMain::cmdSave_Click() {
     }
 
     QString key;
+    QString notePath;
     do {
         key = MakeRandomKey([this] { return platform().random(); }, kKeyMode, kKeyLength);
-    } while (occupied(programPath(QStringLiteral("\\data\\") + key + QStringLiteral(".txt"))));
+        notePath = programPath(QStringLiteral("\\data\\") + key + QStringLiteral(".txt"));
+    } while (occupied(notePath) || occupied(pendingNotePath(notePath)));
 
     // One reading of the clock for both, so that a save at midnight cannot mix two days.
     const QDateTime stamp = platform().now();
@@ -155,8 +169,7 @@ void FrmMain::cmdSave_Click() {
     record.theDescription = txtName->text();
     record.thePath = QStringLiteral("\\data\\") + key + QStringLiteral(".txt");
 
-    const StoredNote stored =
-        storeNote(programPath(QStringLiteral("\\data\\data.mdb")), record, programPath(record.thePath), noteText());
+    const StoredNote stored = storeNote(programPath(QStringLiteral("\\data\\data.mdb")), record, notePath, noteText());
     if (!stored.ok) {
         // The note stays in the window, so nothing typed is lost.
         platform().messageBox(QStringLiteral("The note could not be saved.\n") + stored.reason, MsgStyle::Critical,

@@ -29,15 +29,6 @@ QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// Makes the new file's name durable as well as its contents. Best effort: the note is written either way.
-void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 NoteReadResult readError(int number, const char* description) {
     NoteReadResult result;
     result.errorNumber = number;
@@ -46,6 +37,14 @@ NoteReadResult readError(int number, const char* description) {
 }
 
 } // namespace
+
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
 
 QString MakeRandomKey(const std::function<std::uint32_t()>& random, int mode, int length) {
     QString key;

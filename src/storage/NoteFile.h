@@ -25,6 +25,8 @@ struct NoteWriteResult {
 // Creates the note file new (never appends to an existing file) and flushes it to the disk. On a failure no part
 // of the file is left behind.
 NoteWriteResult writeNoteFile(const QString& path, const QString& text);
+// Makes the names of new files in the folder durable, as their contents are. Best effort: a failure is not reported.
+void syncFolder(const QString& folder);
 
 struct NoteReadResult {
     bool ok = false;
