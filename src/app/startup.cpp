@@ -5,6 +5,7 @@
 #include "categories/CategoryBox.h"
 #include "common/Files.h"
 #include "common/platform/Platform.h"
+#include "common/platform/SavingFile.h"
 #include "storage/PendingNotes.h"
 
 #include <QAction>
@@ -38,6 +39,8 @@ void FrmMain::InitializeProgram() {
     if (!DirExists(dataFolder)) {
         QDir().mkpath(dataFolder);
     }
+    // A key file or copy whose save a crash cut short is still whole; only its temporary file is left to clear.
+    RemoveUnfinishedSaves(dataFolder);
     for (const QString& name :
          {QStringLiteral("data.mdb"), QStringLiteral("category.dat"), QStringLiteral("settings.dat")}) {
         const QString live = programPath(QStringLiteral("\\data\\") + name);

@@ -46,11 +46,9 @@ void FrmMain::cmdAdd_category_Click() {
     if (hasEnded()) {
         return;
     }
-    const std::int64_t total = number_of_category_records_value + 1;
-    categoryfile::writeTotal(categoryIni, m_programFolder, total);
     // Stored as typed: the collapsed form only finds duplicates.
     const QString kept = cboChoose_Category->text();
-    categoryfile::writeName(categoryIni, m_programFolder, total, kept);
+    categoryfile::writeTotalAndName(categoryIni, m_programFolder, number_of_category_records_value + 1, kept);
     FillCategoryBox();
     if (hasEnded()) {
         return;

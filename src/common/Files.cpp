@@ -1,11 +1,11 @@
 #include "common/Files.h"
 
 #include "common/platform/Platform.h"
+#include "common/platform/SavingFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 QString ProgramPath(const QString& programFolder, const QString& suffix) {
     QString relative = suffix;
@@ -35,22 +35,20 @@ bool CopyFileIfPresent(const QString& source, const QString& destination, bool o
         return false;
     }
     // Written beside the destination and renamed over it, so a failed copy never leaves half a file.
-    QSaveFile out(destination);
-    if (!out.open(QIODevice::WriteOnly)) {
+    SavingFile out(destination);
+    if (!out.open()) {
         return false;
     }
     char buffer[65536];
     for (;;) {
         const qint64 n = in.read(buffer, sizeof buffer);
         if (n < 0) {
-            out.cancelWriting();
             return false;
         }
         if (n == 0) {
             break;
         }
-        if (out.write(buffer, n) != n) {
-            out.cancelWriting();
+        if (!out.write(buffer, n)) {
             return false;
         }
     }

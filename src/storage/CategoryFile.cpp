@@ -92,21 +92,25 @@ bool writeName(cInifile& ini, const QString& programFolder, std::int64_t positio
     return ini.Success();
 }
 
+bool writeTotalAndName(cInifile& ini, const QString& programFolder, std::int64_t total, const QString& name) {
+    ini.setPath(path(programFolder));
+    ini.setSectionValues({{kMain, {{kTotal, QString::number(total)}}}, {kCategory, {{QString::number(total), name}}}});
+    return ini.Success();
+}
+
 bool renumber(cInifile& ini, const QString& programFolder, const QStringList& names) {
-    if (!names.isEmpty()) {
-        std::vector<keyfile::Entry> entries;
-        entries.reserve(static_cast<std::size_t>(names.size()));
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            entries.emplace_back(QString::number(i + 1), names[i]);
-        }
-        ini.setPath(path(programFolder));
-        ini.setSection(kCategory);
-        ini.setValues(std::move(entries));
-        if (!ini.Success()) {
-            return false;
-        }
+    std::vector<keyfile::Entry> entries;
+    entries.reserve(static_cast<std::size_t>(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        entries.emplace_back(QString::number(i + 1), names[i]);
     }
-    return writeTotal(ini, programFolder, names.size());
+    std::vector<keyfile::SectionEntries> sections{{kMain, {{kTotal, QString::number(names.size())}}}};
+    if (!entries.empty()) {
+        sections.emplace_back(kCategory, std::move(entries));
+    }
+    ini.setPath(path(programFolder));
+    ini.setSectionValues(std::move(sections));
+    return ini.Success();
 }
 
 } // namespace categoryfile

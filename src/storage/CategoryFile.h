@@ -21,7 +21,10 @@ std::int64_t totalValue(const QString& totalText);
 QStringList readNames(cInifile& ini, const QString& programFolder, std::int64_t count);
 bool writeTotal(cInifile& ini, const QString& programFolder, std::int64_t total);
 bool writeName(cInifile& ini, const QString& programFolder, std::int64_t position, const QString& name);
-// Writes names as keys 1..n in one atomic write, then total = n in another. Keys above n are left alone.
+// Writes total and the name of key total in one atomic write: a crash cannot leave the count raised over a stale
+// key left by an earlier, longer list, which would list that name twice.
+bool writeTotalAndName(cInifile& ini, const QString& programFolder, std::int64_t total, const QString& name);
+// Writes names as keys 1..n and total = n in one atomic write. Keys above n are left alone.
 bool renumber(cInifile& ini, const QString& programFolder, const QStringList& names);
 
 } // namespace categoryfile

@@ -1,9 +1,10 @@
 #include "storage/KeyFile.h"
 
+#include "common/platform/SavingFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
 #include <cstring>
@@ -193,16 +194,8 @@ bool save(const QString& path, const Document& doc, const QByteArray& bytes) {
     if (doc.exists && bytes == doc.bytes) {
         return true;
     }
-    // QSaveFile writes a temporary file beside the target, syncs it and renames it over the target.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    SavingFile file(path);
+    return file.open() && file.write(bytes) && file.commit();
 }
 
 // Copies the document without the lines marked in drop.
@@ -212,6 +205,73 @@ QByteArray without(const Document& doc, const std::vector<bool>& drop) {
     for (std::size_t i = 0; i < doc.lines.size(); ++i) {
         if (!drop[i]) {
             out += slice(doc, doc.lines[i]);
+        }
+    }
+    return out;
+}
+
+// The document's bytes with the keys of one section written; nothing when a name or value cannot stand in a file.
+std::optional<QByteArray> withValues(const Document& doc, const QString& section, const std::vector<Entry>& keyValues) {
+    if (!validSection(section)) {
+        return std::nullopt;
+    }
+    // The last value given for a key wins; new keys are added in the order they were first given.
+    std::vector<Entry> changes;
+    QHash<QString, std::size_t> changeOf;
+    for (const Entry& entry : keyValues) {
+        if (!validKey(entry.first) || hasLineBreak(entry.second)) {
+            return std::nullopt;
+        }
+        const QString folded = fold(entry.first);
+        const auto found = changeOf.constFind(folded);
+        if (found != changeOf.constEnd()) {
+            changes[found.value()].second = entry.second;
+        } else {
+            changeOf.insert(folded, changes.size());
+            changes.push_back(entry);
+        }
+    }
+    const std::optional<Range> range = findSection(doc, section);
+    if (!range) {
+        QByteArray out = doc.bytes;
+        endLastLine(out);
+        out += '[' + section.toUtf8() + ']' + kLineEnd;
+        for (const Entry& entry : changes) {
+            out += entryLine(entry.first, entry.second);
+        }
+        return out;
+    }
+
+    const QHash<QString, std::size_t> entries = entriesOf(doc, *range);
+    std::unordered_map<std::size_t, QByteArray> replaced;
+    QByteArray appended;
+    for (const Entry& entry : changes) {
+        const auto found = entries.constFind(fold(entry.first));
+        if (found == entries.constEnd()) {
+            appended += entryLine(entry.first, entry.second);
+            continue;
+        }
+        // The name part and the line end stay as they were; only the value changes.
+        const Line& line = doc.lines[found.value()];
+        replaced[found.value()] = doc.bytes.mid(line.begin, line.valueBegin - line.begin) + entry.second.toUtf8() +
+                                  doc.bytes.mid(line.contentEnd, line.end - line.contentEnd);
+    }
+    // New keys go after the section's last non-blank line, so blank lines before the next section stay there.
+    std::size_t insertAfter = range->header;
+    for (std::size_t i = range->end - 1; i > range->header; --i) {
+        if (!isBlankLine(doc, doc.lines[i])) {
+            insertAfter = i;
+            break;
+        }
+    }
+    QByteArray out;
+    out.reserve(doc.bytes.size() + appended.size());
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+        const auto change = replaced.find(i);
+        out += change != replaced.end() ? change->second : slice(doc, doc.lines[i]);
+        if (i == insertAfter && !appended.isEmpty()) {
+            endLastLine(out);
+            out += appended;
         }
     }
     return out;
@@ -293,74 +353,25 @@ bool writeValue(const QString& path, const QString& section, const QString& key,
 }
 
 bool writeValues(const QString& path, const QString& section, const std::vector<Entry>& keyValues) {
-    if (!validSection(section)) {
+    return writeSections(path, {{section, keyValues}});
+}
+
+bool writeSections(const QString& path, const std::vector<SectionEntries>& sections) {
+    const std::optional<Document> original = load(path);
+    if (!original) {
         return false;
     }
-    // The last value given for a key wins; new keys are added in the order they were first given.
-    std::vector<Entry> changes;
-    QHash<QString, std::size_t> changeOf;
-    for (const Entry& entry : keyValues) {
-        if (!validKey(entry.first) || hasLineBreak(entry.second)) {
+    Document doc = *original;
+    for (const SectionEntries& section : sections) {
+        const std::optional<QByteArray> bytes = withValues(doc, section.first, section.second);
+        if (!bytes) {
             return false;
         }
-        const QString folded = fold(entry.first);
-        const auto found = changeOf.constFind(folded);
-        if (found != changeOf.constEnd()) {
-            changes[found.value()].second = entry.second;
-        } else {
-            changeOf.insert(folded, changes.size());
-            changes.push_back(entry);
-        }
+        doc.bytes = *bytes;
+        doc.lines.clear();
+        parse(doc);
     }
-    const std::optional<Document> doc = load(path);
-    if (!doc) {
-        return false;
-    }
-
-    const std::optional<Range> range = findSection(*doc, section);
-    if (!range) {
-        QByteArray out = doc->bytes;
-        endLastLine(out);
-        out += '[' + section.toUtf8() + ']' + kLineEnd;
-        for (const Entry& entry : changes) {
-            out += entryLine(entry.first, entry.second);
-        }
-        return save(path, *doc, out);
-    }
-
-    const QHash<QString, std::size_t> entries = entriesOf(*doc, *range);
-    std::unordered_map<std::size_t, QByteArray> replaced;
-    QByteArray appended;
-    for (const Entry& entry : changes) {
-        const auto found = entries.constFind(fold(entry.first));
-        if (found == entries.constEnd()) {
-            appended += entryLine(entry.first, entry.second);
-            continue;
-        }
-        // The name part and the line end stay as they were; only the value changes.
-        const Line& line = doc->lines[found.value()];
-        replaced[found.value()] = doc->bytes.mid(line.begin, line.valueBegin - line.begin) + entry.second.toUtf8() +
-                                  doc->bytes.mid(line.contentEnd, line.end - line.contentEnd);
-    }
-    // New keys go after the section's last non-blank line, so blank lines before the next section stay there.
-    std::size_t insertAfter = range->header;
-    for (std::size_t i = range->end - 1; i > range->header; --i) {
-        if (!isBlankLine(*doc, doc->lines[i])) {
-            insertAfter = i;
-            break;
-        }
-    }
-    QByteArray out;
-    out.reserve(doc->bytes.size() + appended.size());
-    for (std::size_t i = 0; i < doc->lines.size(); ++i) {
-        const auto change = replaced.find(i);
-        out += change != replaced.end() ? change->second : slice(*doc, doc->lines[i]);
-        if (i == insertAfter && !appended.isEmpty()) {
-            endLastLine(out);
-            out += appended;
-        }
-    }
-    return save(path, *doc, out);
+    return save(path, *original, doc.bytes);
 }
 
 bool deleteKey(const QString& path, const QString& section, const QString& key) {

@@ -19,7 +19,8 @@
 // key) and values with a line break are refused: the write fails and the file is left alone.
 namespace keyfile {
 
-using Entry = std::pair<QString, QString>; // key name as written in the file, value
+using Entry = std::pair<QString, QString>;                     // key name as written in the file, value
+using SectionEntries = std::pair<QString, std::vector<Entry>>; // section name, its keys to write
 
 // The value, or nothing when the file, the section or the key is missing.
 std::optional<QString> readValue(const QString& path, const QString& section, const QString& key);
@@ -34,6 +35,9 @@ QStringList sectionNames(const QString& path);
 bool writeValue(const QString& path, const QString& section, const QString& key, const QString& value);
 // Several keys of one section in one atomic write.
 bool writeValues(const QString& path, const QString& section, const std::vector<Entry>& keyValues);
+// Keys of several sections in one atomic write, section by section in the order given; nothing is written when any
+// of them is refused.
+bool writeSections(const QString& path, const std::vector<SectionEntries>& sections);
 // Removes every line of the key from the section; a missing file, section or key is no failure.
 bool deleteKey(const QString& path, const QString& section, const QString& key);
 // Removes every section of that name with all its lines; a missing file or section is no failure.

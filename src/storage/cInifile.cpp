@@ -91,6 +91,15 @@ void cInifile::setValues(std::vector<keyfile::Entry> keyValues) {
     m_lastReturnCode = keyfile::writeValues(m_path, m_section, keyValues) ? 1 : 0;
 }
 
+void cInifile::setSectionValues(std::vector<keyfile::SectionEntries> sections) {
+    for (keyfile::SectionEntries& section : sections) {
+        for (keyfile::Entry& entry : section.second) {
+            entry.second.remove(QChar(0));
+        }
+    }
+    m_lastReturnCode = keyfile::writeSections(m_path, sections) ? 1 : 0;
+}
+
 void cInifile::DeleteKey() {
     m_lastReturnCode = keyfile::deleteKey(m_path, m_section, m_key) ? 1 : 0;
 }

@@ -34,6 +34,8 @@ public:
     std::vector<keyfile::Entry> SectionEntries() const;
     // Writes several keys of Section in one write, as setValue does for one.
     void setValues(std::vector<keyfile::Entry> keyValues);
+    // Writes keys of several sections in one write, whatever Section is; all or none of them are written.
+    void setSectionValues(std::vector<keyfile::SectionEntries> sections);
 
     void DeleteKey();
     void DeleteSection();
