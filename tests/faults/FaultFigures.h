@@ -1,0 +1,22 @@
+#pragma once
+
+// The figures of the fault suite. Each test adds its counts to the file named by SCRIBBET_FIGURES (one "name value"
+// line per count), which scripts/faults.sh sums up; without that variable the counts are only printed.
+#include <QString>
+
+#include <cstdint>
+
+namespace figures {
+
+inline const QString kKills = QStringLiteral("kills");
+inline const QString kKillsSurvived = QStringLiteral("kills_survived");
+inline const QString kNotesLost = QStringLiteral("notes_lost");
+inline const QString kCases = QStringLiteral("cases");
+inline const QString kCrashes = QStringLiteral("crashes");
+inline const QString kOutsideWrites = QStringLiteral("outside_writes");
+// The longest time one handler kept the window busy, in milliseconds; the suite reports the largest.
+inline const QString kLongestHandlerMs = QStringLiteral("longest_handler_ms");
+
+void add(const QString& name, std::int64_t value);
+
+} // namespace figures

@@ -1,0 +1,405 @@
+// Crash safety: a worker process saves notes, adds categories or turns preferences through the real window and is
+// killed with SIGKILL at a random moment, again and again. After every kill the program is started anew on the same
+// folder, and once its start-up is over the folder must hold a sound database, every record's note file whole, no
+// note file without a record, key files that read as a whole, and everything the worker had finished.
+#include "FaultFigures.h"
+#include "FolderSnapshot.h"
+#include "KillWork.h"
+#include "TestFolder.h"
+#include "TestWindow.h"
+
+#include "storage/KeyFile.h"
+#include "storage/NoteDatabase.h"
+#include "storage/NoteFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QSet>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <random>
+#include <thread>
+
+namespace {
+
+// Ids of one worker run are numbered from run * kIdsPerRun, so that every step of the whole test has its own id.
+constexpr long kIdsPerRun = 100000;
+constexpr int kStartTimeoutMs = 60000;
+// Kills land 0 to 50 ms after the worker was told to go.
+constexpr int kLatestKillMs = 50;
+
+int killCount() {
+    bool ok = false;
+    const int count = qEnvironmentVariableIntValue("SCRIBBET_KILLS", &ok);
+    return ok && count > 0 ? count : 200;
+}
+
+// What the worker's log says about its steps.
+struct Steps {
+    QSet<long> begun;
+    QSet<long> done;
+    QMap<long, QStringList> details; // the words after "begin <id>"
+    QString message;                 // a message box the worker stopped on
+};
+
+Steps readLog(const QString& path) {
+    Steps steps;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return steps;
+    }
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.size() >= 2 && words[0] == QStringLiteral("begin")) {
+            const long id = words[1].toLong();
+            steps.begun.insert(id);
+            steps.details.insert(id, words.mid(2));
+        } else if (words.size() == 2 && words[0] == QStringLiteral("done")) {
+            steps.done.insert(words[1].toLong());
+        } else if (line.startsWith(QStringLiteral("message "))) {
+            steps.message = line;
+        }
+    }
+    return steps;
+}
+
+class KillRun {
+public:
+    explicit KillRun(const QString& mode) : m_mode(mode), m_log(m_folder.path() + QStringLiteral("/worker.log")) {}
+
+    TestFolder& folder() { return m_folder; }
+    const QString& log() const { return m_log; }
+
+    // Starts a worker and waits for its start-up to end; false (with the reason) when it did not get there.
+    bool start(long run, QString& why) {
+        m_worker = std::make_unique<QProcess>();
+        m_worker->setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/fault_worker"));
+        m_worker->setArguments({m_mode, m_folder.path(), m_log, QString::number(run * kIdsPerRun)});
+        m_worker->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_worker->start();
+        while (!m_worker->canReadLine()) {
+            if (!m_worker->waitForReadyRead(kStartTimeoutMs)) {
+                why = QStringLiteral("the worker did not start: %1").arg(m_worker->errorString());
+                return false;
+            }
+        }
+        return m_worker->readLine().trimmed() == "ready";
+    }
+
+    // Lets the worker go and kills it after delay; false when it ended by itself before (a crash or a failed step).
+    bool killAfter(std::chrono::milliseconds delay) {
+        m_worker->write("go\n");
+        m_worker->waitForBytesWritten();
+        std::this_thread::sleep_for(delay);
+        const bool running = m_worker->state() == QProcess::Running && ::kill(m_worker->processId(), SIGKILL) == 0;
+        m_worker->waitForFinished(-1);
+        return running && m_worker->exitStatus() == QProcess::CrashExit;
+    }
+
+    void stop() {
+        if (m_worker) {
+            m_worker->closeWriteChannel();
+            m_worker->waitForFinished(-1);
+        }
+    }
+
+private:
+    QString m_mode;
+    TestFolder m_folder;
+    QString m_log;
+    std::unique_ptr<QProcess> m_worker;
+};
+
+using Check = std::function<QStringList(KillRun&, const Steps&)>;
+
+// Files that may stand in the data folder besides the note files.
+const QStringList kDataFiles = {QStringLiteral("data.mdb"), QStringLiteral("category.dat"),
+                                QStringLiteral("settings.dat")};
+
+// A journal whose header was never finished is one that SQLite ignores and replaces with its next write: the kill came
+// before the transaction changed the database. A finished header would make it a journal that must be rolled back.
+bool unfinishedJournal(const TestFolder& folder, const QString& name) {
+    const QByteArray header = folder.read(QStringLiteral("\\data\\") + name).left(8);
+    return name == QStringLiteral("data.mdb-journal") && header.count('\0') == header.size();
+}
+
+QStringList strayFiles(const TestFolder& folder, const QSet<QString>& noteFiles) {
+    QStringList stray;
+    const QDir data(folder.file(QStringLiteral("\\data")));
+    for (const QString& name : data.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (!kDataFiles.contains(name) && !noteFiles.contains(name) && !unfinishedJournal(folder, name)) {
+            stray << QStringLiteral("stray file ") + name + QLatin1Char(' ') +
+                         QString::fromLatin1(folder.read(QStringLiteral("\\data\\") + name).left(32).toHex());
+        }
+    }
+    return stray;
+}
+
+QString integrity(const QString& databasePath) {
+    sqlite3* db = nullptr;
+    QString result;
+    if (sqlite3_open_v2(QFile::encodeName(databasePath).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        }
+        sqlite3_finalize(statement);
+    }
+    result = result.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : result;
+    sqlite3_close(db);
+    return result;
+}
+
+// (description, thePath) of every record.
+std::vector<std::pair<QString, QString>> records(const QString& databasePath) {
+    std::vector<std::pair<QString, QString>> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(databasePath).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT theDescription, thePath FROM data", -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                rows.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
+                                  QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
+            }
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+// Steps finished but not found, as reported through lost.
+QStringList checkSaves(KillRun& run, const Steps& steps, long& lost) {
+    QStringList problems;
+    const TestFolder& folder = run.folder();
+    const QString databasePath = folder.file(QStringLiteral("\\data\\data.mdb"));
+    const QString check = integrity(databasePath);
+    if (check != QStringLiteral("ok")) {
+        problems << QStringLiteral("integrity check: ") + check;
+    }
+    QSet<long> stored;
+    QSet<QString> noteFiles;
+    for (const auto& [description, thePath] : records(databasePath)) {
+        const long id = description.section(QLatin1Char(' '), 1).toLong();
+        if (description != killwork::description(id) || !steps.begun.contains(id) || stored.contains(id)) {
+            problems << QStringLiteral("unexpected record ") + description;
+            continue;
+        }
+        stored.insert(id);
+        noteFiles.insert(thePath.section(QLatin1Char('\\'), -1));
+        if (folder.read(thePath) != noteTextToFileBytes(killwork::noteText(id))) {
+            problems << QStringLiteral("note file of %1 missing or not whole").arg(description);
+        }
+    }
+    problems << strayFiles(folder, noteFiles);
+    lost = 0;
+    for (const long id : steps.done) {
+        if (!stored.contains(id)) {
+            ++lost;
+            problems << QStringLiteral("saved note %1 lost").arg(id);
+        }
+    }
+    return problems;
+}
+
+// A torn key file would end inside a line or hold a line that is neither a section nor an entry.
+QStringList checkWhole(const QByteArray& bytes, const QString& name) {
+    if (bytes.isEmpty() || !bytes.endsWith("\r\n")) {
+        return {name + QStringLiteral(" does not end with a whole line")};
+    }
+    for (const QByteArray& line : bytes.split('\n')) {
+        if (!line.isEmpty() && !line.startsWith('[') && !line.contains('=')) {
+            return {name + QStringLiteral(" holds a torn line: ") + QString::fromUtf8(line)};
+        }
+    }
+    return {};
+}
+
+QStringList checkCategories(KillRun& run, const Steps& steps, long& lost) {
+    const TestFolder& folder = run.folder();
+    const QString path = folder.file(QStringLiteral("\\data\\category.dat"));
+    QStringList problems =
+        checkWhole(folder.read(QStringLiteral("\\data\\category.dat")), QStringLiteral("category.dat"));
+    bool counted = false;
+    const long total =
+        keyfile::readValue(path, QStringLiteral("main"), QStringLiteral("total")).value_or(QString()).toLong(&counted);
+    if (!counted) {
+        problems << QStringLiteral("the category count is not a number");
+    }
+    QSet<QString> names;
+    for (long key = 1; key <= total; ++key) {
+        const std::optional<QString> name = keyfile::readValue(path, QStringLiteral("category"), QString::number(key));
+        if (!name) {
+            continue; // a count written before its name, by a step that was cut short
+        }
+        if (names.contains(*name)) {
+            problems << QStringLiteral("category listed twice: ") + *name;
+        }
+        names.insert(*name);
+    }
+    QSet<QString> begun{killwork::kNoteCategory};
+    for (const long id : steps.begun) {
+        begun.insert(killwork::categoryName(id));
+    }
+    for (const QString& name : names) {
+        if (!begun.contains(name)) {
+            problems << QStringLiteral("unexpected category ") + name;
+        }
+    }
+    lost = 0;
+    for (const long id : steps.done) {
+        if (!names.contains(killwork::categoryName(id))) {
+            ++lost;
+            problems << QStringLiteral("added category lost: ") + killwork::categoryName(id);
+        }
+    }
+    problems << strayFiles(folder, {});
+    return problems;
+}
+
+QStringList checkPreferences(KillRun& run, const Steps& steps, long& lost) {
+    const TestFolder& folder = run.folder();
+    QStringList problems =
+        checkWhole(folder.read(QStringLiteral("\\data\\settings.dat")), QStringLiteral("settings.dat"));
+    // The states each box may be in: the last one set, and those of every step cut short since.
+    QSet<QString> allowed[3] = {{QStringLiteral("1")}, {QStringLiteral("0")}, {QStringLiteral("0")}};
+    QList<long> ids = steps.begun.values();
+    std::sort(ids.begin(), ids.end());
+    for (const long id : ids) {
+        const QStringList detail = steps.details.value(id);
+        QSet<QString>& states = allowed[detail.value(0).toInt()];
+        if (steps.done.contains(id)) {
+            states.clear();
+        }
+        states.insert(detail.value(1));
+    }
+    lost = 0;
+    const std::vector<std::optional<QString>> values =
+        keyfile::readValues(folder.file(QStringLiteral("\\data\\settings.dat")), QStringLiteral("settings"),
+                            {killwork::kPreferenceKeys[0], killwork::kPreferenceKeys[1], killwork::kPreferenceKeys[2]});
+    for (int box = 0; box < 3; ++box) {
+        const QString value = values[static_cast<std::size_t>(box)].value_or(QStringLiteral("missing"));
+        if (!allowed[box].contains(value)) {
+            ++lost;
+            problems << QStringLiteral("%1 reads %2").arg(killwork::kPreferenceKeys[box], value);
+        }
+    }
+    problems << strayFiles(folder, {});
+    return problems;
+}
+
+} // namespace
+
+class TestKills : public QObject {
+    Q_OBJECT
+
+private slots:
+    // What a crash can leave, as the start-up meets it: a committed note still under its pending name, a pending
+    // note whose record was never committed, a key file's temporary copy; and a note file without a record that a
+    // restore leaves on purpose.
+    void startUpFinishesWhatACrashLeft() {
+        TestWindow t;
+        t.folder.makeData();
+        const QString committed = QStringLiteral("\\data\\Committedxxxxxxx.txt");
+        const QString abandoned = QStringLiteral("\\data\\Abandonedxxxxxxx.txt");
+        const QString restored = QStringLiteral("\\data\\Restoredxxxxxxxx.txt");
+        {
+            const std::unique_ptr<NoteDatabase> db =
+                NoteDatabase::open(t.folder.file(QStringLiteral("\\data\\data.mdb")));
+            QVERIFY(db);
+            NoteRecord record;
+            record.theCategory = killwork::kNoteCategory;
+            record.theDescription = QStringLiteral("committed");
+            record.thePath = committed;
+            QVERIFY(db->add(record));
+        }
+        t.folder.write(committed + QStringLiteral(".pending"), "kept\r\n");
+        t.folder.write(abandoned + QStringLiteral(".pending"), "never saved\r\n");
+        t.folder.write(restored, "from a backup\r\n");
+        t.folder.write(QStringLiteral("\\data\\settings.dat.saving"), "[settings]\r\npop");
+        QVERIFY(t.start());
+        QCOMPARE(t.folder.read(committed), QByteArray("kept\r\n"));
+        QCOMPARE(t.folder.read(restored), QByteArray("from a backup\r\n"));
+        QVERIFY(!t.folder.exists(committed + QStringLiteral(".pending")));
+        QVERIFY(!t.folder.exists(abandoned + QStringLiteral(".pending")));
+        QVERIFY(!t.folder.exists(abandoned));
+        QVERIFY(!t.folder.exists(QStringLiteral("\\data\\settings.dat.saving")));
+        QCOMPARE(t.platform.unexpectedMessages(), 0);
+    }
+
+    void savesSurviveKills() { runKills(killwork::kSaves, checkSaves); }
+    void categoryAddsSurviveKills() { runKills(killwork::kCategories, checkCategories); }
+    void preferenceChangesSurviveKills() { runKills(killwork::kPreferences, checkPreferences); }
+
+private:
+    void runKills(const QString& mode, const std::function<QStringList(KillRun&, const Steps&, long&)>& check) {
+        KillRun run(mode);
+        run.folder().makeData();
+        run.folder().write(QStringLiteral("\\data\\category.dat"),
+                           "[main]\r\ntotal=1\r\n[category]\r\n1=" + killwork::kNoteCategory.toUtf8() + "\r\n");
+        const FolderSnapshot before(run.folder().path(), {QStringLiteral("data"), QStringLiteral("worker.log")});
+
+        std::mt19937 random(std::random_device{}());
+        std::uniform_int_distribution<int> delay(0, kLatestKillMs);
+        const int kills = killCount();
+        int survived = 0;
+        long lostInAll = 0;
+        int crashes = 0;
+        QStringList firstProblems;
+        for (int k = 0; k <= kills; ++k) {
+            QString why;
+            if (!run.start(k, why)) {
+                ++crashes;
+                firstProblems << QStringLiteral("start %1: %2 %3").arg(k).arg(why, readLog(run.log()).message);
+                break;
+            }
+            // The start-up after kill k - 1 is over: what it left is what the user gets.
+            if (k > 0) {
+                long lost = 0;
+                const QStringList problems = check(run, readLog(run.log()), lost);
+                lostInAll += lost;
+                survived += problems.isEmpty() ? 1 : 0;
+                if (firstProblems.isEmpty() && !problems.isEmpty()) {
+                    firstProblems = problems;
+                    firstProblems.prepend(QStringLiteral("after kill %1:").arg(k));
+                }
+            }
+            if (k == kills) {
+                run.stop();
+            } else if (!run.killAfter(std::chrono::milliseconds(delay(random)))) {
+                ++crashes;
+                firstProblems << QStringLiteral("the worker ended by itself: ") + readLog(run.log()).message;
+                break;
+            }
+        }
+        const QStringList outside =
+            FolderSnapshot(run.folder().path(), {QStringLiteral("data"), QStringLiteral("worker.log")})
+                .changesSince(before);
+
+        figures::add(figures::kKills, kills);
+        figures::add(figures::kKillsSurvived, survived);
+        figures::add(figures::kNotesLost, mode == killwork::kSaves ? lostInAll : 0);
+        figures::add(figures::kCases, 1);
+        figures::add(figures::kCrashes, crashes);
+        figures::add(figures::kOutsideWrites, outside.size());
+        const Steps steps = readLog(run.log());
+        qInfo("%s: %d kills, %d survived, %lld steps begun, %lld finished", qPrintable(mode), kills, survived,
+              static_cast<long long>(steps.begun.size()), static_cast<long long>(steps.done.size()));
+        QVERIFY2(firstProblems.isEmpty(), qPrintable(firstProblems.mid(0, 10).join(QLatin1Char('\n'))));
+        QCOMPARE(lostInAll, 0L);
+        QCOMPARE(survived, kills);
+        QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QLatin1Char(' '))));
+    }
+};
+
+QTEST_MAIN(TestKills)
+#include "test_kills.moc"
