@@ -4,6 +4,18 @@ namespace {
 constexpr int kColumns = 4;
 }
 
+void NoteListModel::Rows::add(int number, QUtf8StringView description, QUtf8StringView date, QUtf8StringView time) {
+    Row row;
+    row.start = m_text.size();
+    row.number = number;
+    const QUtf8StringView texts[] = {description, date, time};
+    for (int i = 0; i < 3; ++i) {
+        row.lengths[i] = static_cast<std::uint32_t>(texts[i].size());
+        m_text.append(texts[i].data(), texts[i].size());
+    }
+    m_rows.push_back(row);
+}
+
 NoteListModel::NoteListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int NoteListModel::rowCount(const QModelIndex& parent) const {
@@ -43,7 +55,7 @@ Qt::ItemFlags NoteListModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
 }
 
-void NoteListModel::setRows(std::vector<Row> rows) {
+void NoteListModel::setRows(Rows rows) {
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
@@ -54,24 +66,22 @@ void NoteListModel::clear() {
 }
 
 int NoteListModel::number(int row) const {
-    return m_rows.at(static_cast<std::size_t>(row)).number;
+    return m_rows.m_rows.at(static_cast<std::size_t>(row)).number;
 }
 
 QString NoteListModel::cellText(int row, int column) const {
-    const Row& r = m_rows.at(static_cast<std::size_t>(row));
-    switch (column) {
-    case 0:
-        // Made when shown: storing the text would cost every row of a large list.
+    const Rows::Row& r = m_rows.m_rows.at(static_cast<std::size_t>(row));
+    if (column == 0) {
         return QString::number(r.number);
-    case 1:
-        return r.description;
-    case 2:
-        return r.date;
-    case 3:
-        return r.time;
-    default:
+    }
+    if (column < 1 || column > 3) {
         return {};
     }
+    qsizetype start = r.start;
+    for (int i = 0; i < column - 1; ++i) {
+        start += r.lengths[i];
+    }
+    return QString::fromUtf8(m_rows.m_text.constData() + start, r.lengths[column - 1]);
 }
 
 void NoteListModel::reorder(const std::vector<int>& order) {
@@ -80,14 +90,14 @@ void NoteListModel::reorder(const std::vector<int>& order) {
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newPosition(order.size());
-    std::vector<Row> rows;
+    std::vector<Rows::Row> rows;
     rows.reserve(m_rows.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         const auto from = static_cast<std::size_t>(order[i]);
         newPosition[from] = static_cast<int>(i);
-        rows.push_back(std::move(m_rows[from]));
+        rows.push_back(m_rows.m_rows[from]);
     }
-    m_rows = std::move(rows);
+    m_rows.m_rows = std::move(rows);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

@@ -140,6 +140,15 @@ QString InvertDigits(const QString& text) {
 }
 
 QString numberSortKey(const QString& text) {
+    // Whole numbers of up to 15 digits (every row number) are exact as doubles: their key is their digits, padded.
+    const QStringView digits = QStringView(text).trimmed();
+    if (!digits.isEmpty() && digits.size() <= 15 &&
+        std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        QString key(2 * kKeyDigits + 1, QLatin1Char('0'));
+        std::copy(digits.begin(), digits.end(), key.begin() + (kKeyDigits - digits.size()));
+        key[kKeyDigits] = QLatin1Char('.');
+        return key;
+    }
     bool ok = false;
     const double value = QLocale().toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(value)) {

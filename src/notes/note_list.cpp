@@ -56,15 +56,15 @@ void FrmMain::LoadNoteList() {
     }
 
     // Element 0 of the per-row tables is never used.
-    std::vector<NoteListModel::Row> rows;
+    NoteListModel::Rows rows;
     std::vector<QString> paths(1);
     std::vector<QString> keys(1);
     int n = 0;
-    const bool read = db->forEachInCategory(TrimSpaces(cboChoose_Category->text()), [&](const NoteRecord& record) {
+    const bool read = db->listCategory(TrimSpaces(cboChoose_Category->text()), [&](const ListedNote& note) {
         ++n;
-        rows.push_back({n, record.theDescription, record.theDate, record.theTime});
-        paths.push_back(record.thePath);
-        keys.push_back(QString::number(record.theKey));
+        rows.add(n, note.theDescription, note.theDate, note.theTime);
+        paths.push_back(note.thePath.toString());
+        keys.push_back(QString::number(note.theKey));
     });
     // A list without rows leaves the tables as they were; no row refers to them.
     if (n > 0) {

@@ -5,9 +5,29 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
+
+// PRAGMA user_version of a database of the current schema; the earlier one left it at 0.
+constexpr int kSchemaVersion = 1;
+
+// What the current schema adds to the table and its "theKey" index. The list reads its rows from the "theCategory"
+// index alone, in "theKey" order; the count is kept by triggers, so that any program that changes the table keeps it
+// right.
+constexpr const char* kCurrentSchema[] = {
+    "CREATE INDEX \"theCategory\" ON data (theCategory, theKey, theDescription, theDate, theTime, thePath)",
+    "CREATE TABLE dataCount (records INTEGER NOT NULL)",
+    "INSERT INTO dataCount SELECT count(*) FROM data",
+    "CREATE TRIGGER dataCountAdd AFTER INSERT ON data BEGIN UPDATE dataCount SET records = records + 1; END",
+    "CREATE TRIGGER dataCountRemove AFTER DELETE ON data BEGIN UPDATE dataCount SET records = records - 1; END",
+    "PRAGMA user_version = 1",
+};
+
+std::atomic<std::uint64_t> statementsRun{0};
+std::atomic<std::uint64_t> pagesRead{0};
 
 struct StatementFinalizer {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
@@ -28,6 +48,7 @@ bool fail(sqlite3* db, QString* error) {
 }
 
 Statement prepare(sqlite3* db, const QByteArray& sql, QString* error) {
+    ++statementsRun;
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
         fail(db, error);
@@ -81,9 +102,43 @@ bool visitRows(sqlite3* db, sqlite3_stmt* statement, const std::function<void(co
     return rc == SQLITE_DONE || fail(db, error);
 }
 
+int userVersion(sqlite3* db) {
+    const Statement statement = prepare(db, "PRAGMA user_version", nullptr);
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW ? sqlite3_column_int(statement.get(), 0) : 0;
+}
+
+// Brings a database of the earlier schema up to date, whole or not at all. Does not wait for a lock another program
+// holds: the database then stays as it is for this operation, and the next one tries again.
+bool upgradeSchema(sqlite3* db) {
+    sqlite3_busy_timeout(db, 0);
+    bool ok = run(db, "BEGIN IMMEDIATE", nullptr);
+    if (ok) {
+        ok = run(db, "DROP INDEX IF EXISTS \"theCategory\"", nullptr);
+        for (const char* sql : kCurrentSchema) {
+            ok = ok && run(db, sql, nullptr);
+        }
+        ok = ok && run(db, "COMMIT", nullptr);
+        if (!ok && sqlite3_get_autocommit(db) == 0) {
+            run(db, "ROLLBACK", nullptr);
+        }
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return ok;
+}
+
 } // namespace
 
+NoteDatabase::Reads NoteDatabase::reads() {
+    return {statementsRun.load(), pagesRead.load()};
+}
+
 void NoteDatabase::Closer::operator()(sqlite3* db) const {
+    // Each operation opens its own connection, whose cache starts empty: its misses are the pages it read.
+    int missed = 0;
+    int highest = 0;
+    if (sqlite3_db_status(db, SQLITE_DBSTATUS_CACHE_MISS, &missed, &highest, 0) == SQLITE_OK) {
+        pagesRead += static_cast<std::uint64_t>(missed);
+    }
     sqlite3_close_v2(db);
 }
 
@@ -120,18 +175,23 @@ std::unique_ptr<NoteDatabase> NoteDatabase::open(const QString& path, QString* e
         return nullptr;
     }
     // A database left in WAL mode is turned back to a rollback journal, so the file alone is the database.
-    const Statement journal = prepare(raw, "PRAGMA journal_mode=DELETE", error);
-    if (!journal || sqlite3_step(journal.get()) != SQLITE_ROW) {
+    QString journalMode;
+    if (const Statement journal = prepare(raw, "PRAGMA journal_mode=DELETE", error);
+        journal && sqlite3_step(journal.get()) == SQLITE_ROW) {
+        journalMode = textColumn(journal.get(), 0);
+    } else {
         fail(raw, error);
         return nullptr;
     }
-    if (textColumn(journal.get(), 0).compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0) {
+    if (journalMode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0) {
         setError(error, QStringLiteral("The database cannot use a rollback journal"));
         return nullptr;
     }
     if (!run(raw, "PRAGMA synchronous=FULL", error)) {
         return nullptr;
     }
+    // No statement may be left running here: the upgrade drops an index.
+    db->m_counted = userVersion(raw) >= kSchemaVersion || upgradeSchema(raw);
     return db;
 }
 
@@ -153,10 +213,13 @@ bool NoteDatabase::createSchema(const QString& path, QString* error) {
     for (const char* sql : {"PRAGMA journal_mode=DELETE", "BEGIN",
                             "CREATE TABLE data (theDate TEXT, theTime TEXT, theCategory TEXT, theDescription TEXT, "
                             "thePath TEXT, theKey INTEGER PRIMARY KEY AUTOINCREMENT)",
-                            "CREATE UNIQUE INDEX \"theKey\" ON data (theKey)",
-                            "CREATE INDEX \"theCategory\" ON data (theCategory, theKey)", "COMMIT"}) {
+                            "CREATE UNIQUE INDEX \"theKey\" ON data (theKey)"}) {
         ok = ok && run(raw, sql, error);
     }
+    for (const char* sql : kCurrentSchema) {
+        ok = ok && run(raw, sql, error);
+    }
+    ok = ok && run(raw, "COMMIT", error);
     db.reset();
     if (!ok) {
         QFile::remove(path);
@@ -166,7 +229,8 @@ bool NoteDatabase::createSchema(const QString& path, QString* error) {
 }
 
 std::optional<std::int64_t> NoteDatabase::recordCount(QString* error) {
-    const Statement statement = prepare(m_db.get(), "SELECT count(*) FROM data", error);
+    const Statement statement =
+        prepare(m_db.get(), m_counted ? "SELECT records FROM dataCount" : "SELECT count(*) FROM data", error);
     if (!statement) {
         return std::nullopt;
     }
@@ -177,13 +241,26 @@ std::optional<std::int64_t> NoteDatabase::recordCount(QString* error) {
     return sqlite3_column_int64(statement.get(), 0);
 }
 
-bool NoteDatabase::forEachInCategory(const QString& category, const std::function<void(const NoteRecord&)>& visit,
-                                     QString* error) {
-    const Statement statement =
-        prepare(m_db.get(), QByteArray(kSelectRecord) + " WHERE theCategory = ?1 ORDER BY theKey", error);
+bool NoteDatabase::listCategory(const QString& category, const std::function<void(const ListedNote&)>& visit,
+                                QString* error) {
+    const Statement statement = prepare(m_db.get(),
+                                        "SELECT theDescription, theDate, theTime, thePath, theKey FROM data "
+                                        "WHERE theCategory = ?1 ORDER BY theKey",
+                                        error);
     const QByteArray name = category.toUtf8();
-    return statement && bindText(m_db.get(), statement.get(), 1, name, error) &&
-           visitRows(m_db.get(), statement.get(), visit, error);
+    if (!statement || !bindText(m_db.get(), statement.get(), 1, name, error)) {
+        return false;
+    }
+    sqlite3_stmt* row = statement.get();
+    const auto text = [row](int column) {
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+        return QUtf8StringView(bytes, bytes == nullptr ? 0 : sqlite3_column_bytes(row, column));
+    };
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(row)) == SQLITE_ROW) {
+        visit({text(0), text(1), text(2), text(3), sqlite3_column_int64(row, 4)});
+    }
+    return rc == SQLITE_DONE || fail(m_db.get(), error);
 }
 
 bool NoteDatabase::forEach(const std::function<void(const NoteRecord&)>& visit, QString* error) {

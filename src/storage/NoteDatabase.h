@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUtf8StringView>
 
 #include <cstdint>
 #include <functional>
@@ -8,6 +9,15 @@
 #include <optional>
 
 struct sqlite3;
+
+// A record as the note list shows it: texts in UTF-8 as stored, valid only while the visit that gives them runs.
+struct ListedNote {
+    QUtf8StringView theDescription;
+    QUtf8StringView theDate;
+    QUtf8StringView theTime;
+    QUtf8StringView thePath;
+    std::int64_t theKey = 0;
+};
 
 struct NoteRecord {
     QString theDate;
@@ -18,27 +28,38 @@ struct NoteRecord {
     std::int64_t theKey = 0;
 };
 
-// The note database data.mdb (an SQLite file): table "data" with its six fields, index "theKey" and an index on
-// ("theCategory", "theKey") for the note list. "theKey" increases and is never given twice. Rollback journal and
-// full synchronous commits, so that whenever no operation runs the file alone is the whole database and a saved
-// note survives a power cut. Opened per operation; never creates a file or a schema except through createSchema.
+// The note database data.mdb (an SQLite file): table "data" with its six fields, index "theKey", and for the note
+// list an index "theCategory" that holds every listed field, so that a category is read from index pages alone, and
+// the record count kept by triggers in table "dataCount", so that it costs one row to read. "theKey" increases and is
+// never given twice. Rollback journal and full synchronous commits, so that whenever no operation runs the file alone
+// is the whole database and a saved note survives a power cut. Opened per operation; never creates a file, and
+// changes the schema only to bring a database of the earlier schema up to date.
 class NoteDatabase {
 public:
+    // What the connections have read so far in this process, all of them together: the statements run and the
+    // database pages read from the file. Counts rather than times, so that tests can bound them on any machine.
+    struct Reads {
+        std::uint64_t statements = 0;
+        std::uint64_t pages = 0;
+    };
+    static Reads reads();
+
     ~NoteDatabase();
     NoteDatabase(const NoteDatabase&) = delete;
     NoteDatabase& operator=(const NoteDatabase&) = delete;
 
     // Opens an existing database; fails (with a reason) when the file is missing, is not a database or lacks the
-    // table or one of its fields.
+    // table or one of its fields. A database of the earlier schema (table and the two indexes only) is brought up to
+    // date in one transaction; while it cannot be (read-only, locked), it is used as it is.
     static std::unique_ptr<NoteDatabase> open(const QString& path, QString* error = nullptr);
     // Makes a new, empty database with the schema (used when the program is built); fails when the file exists.
     static bool createSchema(const QString& path, QString* error = nullptr);
 
     // The exact number of records.
     std::optional<std::int64_t> recordCount(QString* error = nullptr);
-    // Visits the records of one category (exact, case-sensitive) in "theKey" order.
-    bool forEachInCategory(const QString& category, const std::function<void(const NoteRecord&)>& visit,
-                           QString* error = nullptr);
+    // Visits the records of one category (exact, case-sensitive) in "theKey" order, reading index pages only.
+    bool listCategory(const QString& category, const std::function<void(const ListedNote&)>& visit,
+                      QString* error = nullptr);
     // Visits every record in "theKey" order.
     bool forEach(const std::function<void(const NoteRecord&)>& visit, QString* error = nullptr);
     // Adds a record; returns the key the database gave it.
@@ -60,4 +81,5 @@ private:
     };
     explicit NoteDatabase(sqlite3* db);
     std::unique_ptr<sqlite3, Closer> m_db;
+    bool m_counted = false; // "dataCount" holds the record count
 };

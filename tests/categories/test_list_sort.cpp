@@ -14,9 +14,10 @@ namespace {
 // A list whose "Description" column holds the given texts, rows numbered 1..n.
 struct List {
     explicit List(const QStringList& texts) {
-        std::vector<NoteListModel::Row> rows;
+        NoteListModel::Rows rows;
         for (int i = 0; i < texts.size(); ++i) {
-            rows.push_back({i + 1, texts[i], texts[i], texts[i]});
+            const QByteArray text = texts[i].toUtf8();
+            rows.add(i + 1, text, text, text);
         }
         model.setRows(std::move(rows));
         view.setModel(&model);
@@ -54,6 +55,19 @@ private slots:
         QCOMPARE(numberSortKey(QStringLiteral("-10")), QStringLiteral("&") + QString(28, QLatin1Char('9')) +
                                                            QStringLiteral("89.") + QString(30, QLatin1Char('9')));
         QCOMPARE(numberSortKey(QStringLiteral("twelve")), QString());
+    }
+
+    void wholeNumberKeysArePaddedDigits() {
+        const QString decimals = QStringLiteral(".") + QString(30, QLatin1Char('0'));
+        QCOMPARE(numberSortKey(QStringLiteral("12")), QString(28, QLatin1Char('0')) + QStringLiteral("12") + decimals);
+        QCOMPARE(numberSortKey(QStringLiteral(" 007 ")),
+                 QString(29, QLatin1Char('0')) + QStringLiteral("7") + decimals);
+        QCOMPARE(numberSortKey(QStringLiteral("0")), QString(30, QLatin1Char('0')) + decimals);
+        QCOMPARE(numberSortKey(QStringLiteral("123456789012345")),
+                 QString(15, QLatin1Char('0')) + QStringLiteral("123456789012345") + decimals);
+        // Beyond 15 digits the value is taken as a double, as any other number is.
+        QCOMPARE(numberSortKey(QStringLiteral("12345678901234567")),
+                 QString(13, QLatin1Char('0')) + QStringLiteral("12345678901234568") + decimals);
     }
 
     void dateKeys() {

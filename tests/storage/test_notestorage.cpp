@@ -44,6 +44,27 @@ bool runSql(const QString& path, const char* sql) {
     return ok;
 }
 
+// The first value that SQL gives, as text, read through a connection of its own.
+QByteArray sqlText(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    QByteArray text;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+        text = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return text;
+}
+
+// The schema of databases that earlier versions of the program made.
+constexpr const char* kEarlierSchema =
+    "CREATE TABLE data (theDate TEXT, theTime TEXT, theCategory TEXT, theDescription TEXT, thePath TEXT, "
+    "theKey INTEGER PRIMARY KEY AUTOINCREMENT);"
+    "CREATE UNIQUE INDEX \"theKey\" ON data (theKey);"
+    "CREATE INDEX \"theCategory\" ON data (theCategory, theKey);";
+
 NoteRecord note(const char* category, const char* description, const char* key) {
     NoteRecord record;
     record.theDate = QStringLiteral("12/08/26");
@@ -56,8 +77,20 @@ NoteRecord note(const char* category, const char* description, const char* key) 
 
 std::vector<NoteRecord> visitAll(NoteDatabase& db, const QString* category) {
     std::vector<NoteRecord> records;
-    const auto collect = [&](const NoteRecord& record) { records.push_back(record); };
-    const bool ok = category != nullptr ? db.forEachInCategory(*category, collect) : db.forEach(collect);
+    if (category == nullptr) {
+        return db.forEach([&](const NoteRecord& record) { records.push_back(record); }) ? records
+                                                                                        : std::vector<NoteRecord>{};
+    }
+    const bool ok = db.listCategory(*category, [&](const ListedNote& listed) {
+        NoteRecord record;
+        record.theDate = listed.theDate.toString();
+        record.theTime = listed.theTime.toString();
+        record.theCategory = *category;
+        record.theDescription = listed.theDescription.toString();
+        record.thePath = listed.thePath.toString();
+        record.theKey = listed.theKey;
+        records.push_back(record);
+    });
     return ok ? records : std::vector<NoteRecord>{};
 }
 
@@ -204,10 +237,63 @@ private slots:
                                                "AUTOINCREMENT)")),
                  qPrintable(schema));
         QVERIFY(schema.contains(QLatin1String("CREATE UNIQUE INDEX \"theKey\" ON data (theKey)")));
-        QVERIFY(schema.contains(QLatin1String("CREATE INDEX \"theCategory\" ON data (theCategory, theKey)")));
+        QVERIFY(schema.contains(QLatin1String("CREATE INDEX \"theCategory\" ON data (theCategory, theKey, "
+                                              "theDescription, theDate, theTime, thePath)")));
         process.start(sqlite, {path, QStringLiteral("PRAGMA journal_mode; SELECT theDescription FROM data;")});
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.readAllStandardOutput(), QByteArray("delete\none\ntwo\n"));
+    }
+
+    void earlierSchemaIsBroughtUpToDate() {
+        const QString path = m_dir.filePath(QStringLiteral("earlier%1.mdb").arg(++m_next));
+        QVERIFY(runSql(path, kEarlierSchema));
+        QVERIFY(runSql(path, "INSERT INTO data (theCategory, theDescription) VALUES ('Work', 'a'), ('Home', 'b'), "
+                             "('Work', 'c')"));
+        {
+            auto db = NoteDatabase::open(path);
+            QVERIFY(db);
+            QCOMPARE(db->recordCount(), std::optional<std::int64_t>(3));
+            const QString work = QStringLiteral("Work");
+            QCOMPARE(descriptions(visitAll(*db, &work)), (QStringList{"a", "c"}));
+        }
+        QCOMPARE(sqlText(path, "PRAGMA user_version"), QByteArray("1"));
+        QCOMPARE(sqlText(path, "SELECT records FROM dataCount"), QByteArray("3"));
+        QVERIFY(sqlText(path, "SELECT sql FROM sqlite_master WHERE name = 'theCategory'").contains("thePath"));
+
+        // The kept count follows every change, also those made by other programs.
+        auto db = NoteDatabase::open(path);
+        QVERIFY(db);
+        const auto added = db->add(note("Work", "d", "k"));
+        QVERIFY(added);
+        QCOMPARE(db->recordCount(), std::optional<std::int64_t>(4));
+        QCOMPARE(db->deleteByKey(*added), NoteDatabase::DeleteResult::Deleted);
+        QVERIFY(runSql(path, "INSERT INTO data (theCategory) VALUES ('x'), ('y')"));
+        QVERIFY(runSql(path, "DELETE FROM data WHERE theCategory = 'Home'"));
+        QCOMPARE(db->recordCount(), std::optional<std::int64_t>(4));
+        QVERIFY(runSql(path, "DELETE FROM data"));
+        QCOMPARE(db->recordCount(), std::optional<std::int64_t>(0));
+    }
+
+    void earlierSchemaThatIsLockedIsUsedAsItIs() {
+        const QString path = m_dir.filePath(QStringLiteral("earlier%1.mdb").arg(++m_next));
+        QVERIFY(runSql(path, kEarlierSchema));
+        QVERIFY(runSql(path, "INSERT INTO data (theCategory, theDescription) VALUES ('Work', 'a')"));
+        // Another program holds a write lock: reading goes on at once, on the earlier schema.
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        {
+            auto db = NoteDatabase::open(path);
+            QVERIFY(db);
+            QCOMPARE(db->recordCount(), std::optional<std::int64_t>(1));
+            const QString work = QStringLiteral("Work");
+            QCOMPARE(descriptions(visitAll(*db, &work)), QStringList{"a"});
+        }
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(sqlText(path, "PRAGMA user_version"), QByteArray("0"));
+        QVERIFY(NoteDatabase::open(path));
+        QCOMPARE(sqlText(path, "SELECT records FROM dataCount"), QByteArray("1"));
     }
 
     void databaseLeftInWalModeIsTurnedBack() {
@@ -268,7 +354,8 @@ private slots:
         const QString path = freshDatabase();
         auto db = NoteDatabase::open(path);
         QVERIFY(db);
-        QVERIFY(runSql(path, "DROP TABLE data"));
+        // The count is kept in a table of its own, which a program that drops the table may leave behind.
+        QVERIFY(runSql(path, "DROP TABLE data; DROP TABLE dataCount"));
         const auto failed = [](const QString& error) { return !error.isEmpty(); };
         QString error;
         QVERIFY(!db->recordCount(&error));
@@ -277,8 +364,8 @@ private slots:
         QVERIFY(!db->forEach([](const NoteRecord&) {}, &error));
         QVERIFY(failed(error));
         error.clear();
-        QVERIFY(!db->forEachInCategory(
-            QStringLiteral("a"), [](const NoteRecord&) {}, &error));
+        QVERIFY(!db->listCategory(
+            QStringLiteral("a"), [](const ListedNote&) {}, &error));
         QVERIFY(failed(error));
         error.clear();
         QVERIFY(!db->add(note("a", "b", "c"), &error));
