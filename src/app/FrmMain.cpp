@@ -4,6 +4,7 @@
 #include "app/Twips.h"
 #include "categories/CategoryBox.h"
 #include "common/Files.h"
+#include "common/platform/ClipboardWatcher.h"
 
 #include <QAction>
 #include <QApplication>
@@ -152,6 +153,8 @@ void FrmMain::buildControls() {
     txtData->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     paint(txtData, kFieldColour);
+    // First of the box's change handlers: the note text is known to be stale before any other handler asks for it.
+    connect(txtData, &QPlainTextEdit::textChanged, this, [this] { m_noteTextKnown = false; });
     lvwNoteDatabase = named(new QTreeView(this), "lvwNoteDatabase");
     lvwNoteDatabase->setGeometry(twipsRect(360, 1365, 4095, 3045));
     lvwNoteDatabase->setFont(arial(9, false));
@@ -186,6 +189,7 @@ void FrmMain::buildControls() {
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(250);
+    m_clipboard = new ClipboardWatcher(this);
 
     mnuOP = named(new QMenu(this), "mnuOP");
     mnuCTRL = named(mnuOP->addAction(QString()), "mnuCTRL");
@@ -298,6 +302,8 @@ void FrmMain::connectHandlers() {
     connect(lvwNoteDatabase->header(), &QHeaderView::sectionClicked, this,
             [this](int section) { lvwNoteDatabase_ColumnClick(section + 1); });
     connect(Timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
+    connect(m_clipboard, &ClipboardWatcher::clipboardChanged, this, &FrmMain::clipboardChanged);
+    connect(m_clipboard, &ClipboardWatcher::contentRead, this, &FrmMain::clipboardRead);
     connect(mnuCTRL, &QAction::triggered, this, &FrmMain::mnuCTRL_Click);
     connect(mnuBackup, &QAction::triggered, this, &FrmMain::mnuBackup_Click);
     connect(mnuRestore, &QAction::triggered, this, &FrmMain::mnuRestore_Click);

@@ -10,6 +10,7 @@
 #include <vector>
 
 class CategoryBox;
+class ClipboardWatcher;
 class HiddenTextBox;
 class NoteListModel;
 class Platform;
@@ -161,6 +162,11 @@ public:
 
     // ---- capture/: the clipboard watch ----
     void Timer1_Timer();
+    // The clipboard changed: the resting clock ticks again.
+    void clipboardChanged();
+    // A read of another program's clipboard ended: its text is taken at once.
+    void clipboardRead();
+    ClipboardWatcher& clipboard() { return *m_clipboard; }
 
     // ---- tray/: the tray icon and menu, hover feedback and the logo ----
     void ShowProgramInTray();
@@ -202,6 +208,12 @@ private:
 
     QString m_programFolder;
     Platform& m_platform;
+    ClipboardWatcher* m_clipboard = nullptr;
+    // Timer1 stopped itself because nothing was left to read; a change of the clipboard starts it again.
+    bool m_timer1Resting = false;
+    // The note text, rebuilt only after the note box changed: a large note is asked for many times per change.
+    mutable QString m_noteText;
+    mutable bool m_noteTextKnown = false;
     QPushButton* m_defaultButton = nullptr;
     NoteListModel* m_noteList = nullptr;
     bool m_ended = false;

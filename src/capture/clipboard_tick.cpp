@@ -3,14 +3,13 @@
 
 #include "app/HiddenTextBox.h"
 #include "categories/CategoryBox.h"
+#include "common/platform/ClipboardWatcher.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -19,48 +18,71 @@ bool onScreen(const QWidget* window) {
     return window->isVisible() && !window->isMinimized();
 }
 
+void takeCopiedText(FrmMain& w, const ClipboardContent& clipboard) {
+    // Outside a capture the clipboard holds the note text (every change of the note puts it there), so an unchanged
+    // clipboard ends the tick here.
+    if (clipboard.text == w.noteText()) {
+        return;
+    }
+    w.txtHidden->setText(w.noteText());
+    if (clipboard.hasText && !clipboard.text.isEmpty()) {
+        w.txtName->setText(QString());
+        w.currentMode = 1;
+        w.ShowEnterView();
+        w.setDefaultButton(w.cmdSave);
+        if (!w.chkAppend->isChecked()) {
+            w.setNoteText(clipboard.text);
+        } else {
+            // The note box keeps "\n" line ends; the note file gets CR LF when it is written.
+            w.setNoteText(w.noteText() + QLatin1Char('\n') + clipboard.text);
+            w.clipboard().setText(w.noteText());
+        }
+        if (w.chkPopUp->isChecked()) {
+            // Straight to the screen, not through NoSysIcon: the tray item keeps its caption.
+            if (w.isMinimized()) {
+                w.showNormal();
+            } else {
+                w.show();
+            }
+            w.raise();
+            w.activateWindow();
+            w.cboChoose_Category->setFocus();
+            w.setDefaultButton(w.cmdOpenDatabase);
+        }
+    }
+    if (!onScreen(&w) && w.txtHidden->text() != w.noteText() && w.chkPopUp->isChecked()) {
+        w.NoSysIcon(true);
+    }
+    QCoreApplication::processEvents();
+}
+
 } // namespace
 
 void FrmMain::Timer1_Timer() {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    // Outside a capture the clipboard holds the note text (every change of the note puts it there), so an unchanged
-    // clipboard costs one read and one comparison.
-    if (clipboard->text() == noteText()) {
+    // The clipboard is read only when it changed since the last read. A read from another program runs elsewhere
+    // and ends in clipboardRead(), which ticks again; until then there is nothing new.
+    if (!m_clipboard->read()) {
         return;
     }
-    txtHidden->setText(noteText());
-    const QMimeData* content = clipboard->mimeData();
-    if (content != nullptr && content->hasText()) {
-        const QString copied = clipboard->text();
-        if (!copied.isEmpty()) {
-            txtName->setText(QString());
-            currentMode = 1;
-            ShowEnterView();
-            setDefaultButton(cmdSave);
-            if (!chkAppend->isChecked()) {
-                setNoteText(copied);
-            } else {
-                // The note box keeps "\n" line ends; the note file gets CR LF when it is written.
-                setNoteText(noteText() + QLatin1Char('\n') + copied);
-                clipboard->clear();
-                clipboard->setText(noteText());
-            }
-            if (chkPopUp->isChecked()) {
-                // Straight to the screen, not through NoSysIcon: the tray item keeps its caption.
-                if (isMinimized()) {
-                    showNormal();
-                } else {
-                    show();
-                }
-                raise();
-                activateWindow();
-                cboChoose_Category->setFocus();
-                setDefaultButton(cmdOpenDatabase);
-            }
-        }
+    // A copy: the capture replaces the watcher's content with the note through the note's change handler.
+    takeCopiedText(*this, ClipboardContent(m_clipboard->content()));
+    // Once the last change is read, every further tick would end at its first step until the clipboard changes
+    // again; the clock rests until then, and the program costs nothing while it waits.
+    if (m_clipboard->announcesChanges() && !m_clipboard->changed() && Timer1->isActive()) {
+        Timer1->stop();
+        m_timer1Resting = true;
     }
-    if (!onScreen(this) && txtHidden->text() != noteText() && chkPopUp->isChecked()) {
-        NoSysIcon(true);
+}
+
+void FrmMain::clipboardChanged() {
+    if (m_timer1Resting && !m_unloaded) {
+        m_timer1Resting = false;
+        Timer1->start();
     }
-    QCoreApplication::processEvents();
+}
+
+void FrmMain::clipboardRead() {
+    if (Timer1->isActive()) {
+        Timer1_Timer();
+    }
 }

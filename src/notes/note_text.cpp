@@ -5,11 +5,14 @@
 #include <QTextDocument>
 
 QString FrmMain::noteText() const {
-    // The raw text keeps no-break spaces, which toPlainText() would turn into plain ones; only the separators
-    // between paragraphs become line ends.
-    QString text = txtData->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    if (!m_noteTextKnown) {
+        // The raw text keeps no-break spaces, which toPlainText() would turn into plain ones; only the separators
+        // between paragraphs become line ends.
+        m_noteText = txtData->document()->toRawText();
+        m_noteText.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        m_noteTextKnown = true;
+    }
+    return m_noteText;
 }
 
 void FrmMain::setNoteText(const QString& text) {

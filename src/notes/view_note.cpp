@@ -3,12 +3,11 @@
 
 #include "categories/CategoryBox.h"
 #include "common/Files.h"
+#include "common/platform/ClipboardWatcher.h"
 #include "common/platform/Platform.h"
 #include "notes/note_rows.h"
 #include "storage/NoteFile.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -47,9 +46,7 @@ void FrmMain::lvwNoteDatabase_Click() {
     }
     setNoteText(read.text);
     txtName->setText(row.description);
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(noteText());
+    clipboard().setText(noteText());
     setDefaultButton(cmdBack);
 }
 
