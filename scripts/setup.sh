@@ -10,7 +10,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlite3-dev sqlite3 libzip-dev zip unzip
     fonts-liberation2
-    xvfb xauth trayer xclip xdotool x11-utils trash-cli imagemagick
+    libxcb1-dev
+    xvfb xauth trayer xclip xdotool x11-utils trash-cli imagemagick python3
     desktop-file-utils libbenchmark-dev
     dbus-x11 at-spi2-core python3-pyatspi openbox
 )
