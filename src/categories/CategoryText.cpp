@@ -1,5 +1,12 @@
 #include "categories/CategoryText.h"
 
+namespace {
+
+// As many characters as a read of the category file gives back.
+constexpr qsizetype kLongestName = 254;
+
+} // namespace
+
 QString CollapseSpaces(const QString& text) {
     QString result;
     result.reserve(text.size());
@@ -22,4 +29,17 @@ QString TrimSpaces(const QString& text) {
         --end;
     }
     return text.mid(begin, end - begin);
+}
+
+QString CategoryNameProblem(const QString& name) {
+    if (name.contains(u'\n') || name.contains(u'\r')) {
+        return QStringLiteral("Please enter a category name on one line.  ");
+    }
+    if (name.size() > kLongestName) {
+        return QStringLiteral("Please enter a category name of at most 254 characters.  ");
+    }
+    if (name.contains(QChar(0)) || QString::fromUtf8(name.toUtf8()) != name) {
+        return QStringLiteral("Please enter a category name of plain text.  ");
+    }
+    return {};
 }

@@ -29,6 +29,13 @@ void FrmMain::cmdAdd_category_Click() {
     if (name.isEmpty()) {
         return;
     }
+    // A name the category file would change or cut is refused before anything is written.
+    const QString problem = CategoryNameProblem(cboChoose_Category->text());
+    if (!problem.isEmpty()) {
+        m_platform.messageBox(problem, MsgStyle::Exclamation, QStringLiteral("Error"));
+        cboChoose_Category->setFocus();
+        return;
+    }
     // Set only once something will be added: the Click raised while the box refills must not refresh the list.
     loadCat = false;
     for (int i = 0; i < cboChoose_Category->listCount(); ++i) {

@@ -138,7 +138,12 @@ void FrmMain::cmdSave_Click() {
     const QString description = TrimSpaces(txtName->text());
     if (cmdAdd_category->isEnabled()) {
         const QString typed = cboChoose_Category->text();
+        const bool refused = !CategoryNameProblem(typed).isEmpty();
         cmdAdd_category_Click();
+        if (refused) {
+            // The add said why; the note stays in the window for a name the category file can keep.
+            return;
+        }
         keepTypedCategory(*this, typed);
     }
     if (category.isEmpty()) {

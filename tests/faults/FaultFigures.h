@@ -2,6 +2,7 @@
 
 // The figures of the fault suite. Each test adds its counts to the file named by SCRIBBET_FIGURES (one "name value"
 // line per count), which scripts/faults.sh sums up; without that variable the counts are only printed.
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
@@ -18,5 +19,18 @@ inline const QString kOutsideWrites = QStringLiteral("outside_writes");
 inline const QString kLongestHandlerMs = QStringLiteral("longest_handler_ms");
 
 void add(const QString& name, std::int64_t value);
+
+// Times one handler call, to report the longest of a test with reportLongestHandler.
+class HandlerTimer {
+public:
+    HandlerTimer() { m_clock.start(); }
+    ~HandlerTimer();
+    HandlerTimer(const HandlerTimer&) = delete;
+    HandlerTimer& operator=(const HandlerTimer&) = delete;
+
+private:
+    QElapsedTimer m_clock;
+};
+void reportLongestHandler();
 
 } // namespace figures
