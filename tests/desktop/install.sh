@@ -46,5 +46,5 @@ sleep 1.1
 
 # The package holds the same folder.
 (cd "$build_dir" && cpack -G TGZ -B "$work/package" >/dev/null)
-tar -tzf "$work"/package/scribbet-*.tar.gz | grep -q '/original/data.mdb$' || fail "the package lacks original/"
+tar -tzf "$work"/package/scribbet-*.tar.gz | grep '/original/data.mdb$' >/dev/null || fail "the package lacks original/"
 echo "install: ok"

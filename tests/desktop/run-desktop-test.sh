@@ -44,7 +44,7 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 if [ -n "${SCRIBBET_WM:-}" ]; then
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     pids+=($!)
-    for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+    for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null && break; sleep 0.05; done
 fi
 
 # A desktop without a system tray is tested too (SCRIBBET_NO_TRAY=1).
