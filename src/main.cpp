@@ -1,5 +1,6 @@
 #include "app/FrmMain.h"
 #include "common/SingleInstance.h"
+#include "common/platform/FileModes.h"
 #include "common/platform/QtPlatform.h"
 #include "common/platform/SessionEnd.h"
 #include "common/platform/SessionPlatform.h"
@@ -7,6 +8,8 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Before anything is written: the data folder, the notes and the backup are for the user alone.
+    keepNewFilesPrivate();
     chooseWindowSystem(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scribbet"));

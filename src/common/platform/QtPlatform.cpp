@@ -1,5 +1,7 @@
 #include "common/platform/QtPlatform.h"
 
+#include "common/platform/FileModes.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -63,10 +65,12 @@ int QtPlatform::messageBox(const QString& text, int style, const QString& title)
 }
 
 bool QtPlatform::openFile(const QString& path) {
+    const UserFileModes userModes;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 bool QtPlatform::openUrl(const QString& url) {
+    const UserFileModes userModes;
     return QDesktopServices::openUrl(QUrl(url));
 }
 
