@@ -55,7 +55,10 @@ void FrmMain::cmdAdd_category_Click() {
     }
     // Stored as typed: the collapsed form only finds duplicates.
     const QString kept = cboChoose_Category->text();
-    categoryfile::writeTotalAndName(categoryIni, m_programFolder, number_of_category_records_value + 1, kept);
+    if (!categoryfile::writeTotalAndName(categoryIni, m_programFolder, number_of_category_records_value + 1, kept)) {
+        // Nothing was written (a full or read-only disk): the typed name stays in the box, and Add with it.
+        return;
+    }
     FillCategoryBox();
     if (hasEnded()) {
         return;
