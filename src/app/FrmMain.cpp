@@ -2,6 +2,7 @@
 
 #include "app/HiddenTextBox.h"
 #include "app/Twips.h"
+#include "capture/NoteLayout.h"
 #include "categories/CategoryBox.h"
 #include "common/Files.h"
 #include "common/platform/ClipboardWatcher.h"
@@ -153,8 +154,10 @@ void FrmMain::buildControls() {
     txtData->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     paint(txtData, kFieldColour);
-    // First of the box's change handlers: the note text is known to be stale before any other handler asks for it.
-    connect(txtData, &QPlainTextEdit::textChanged, this, [this] { m_noteTextKnown = false; });
+    m_noteLayout = new NoteLayout(txtData);
+    // First of the box's change handlers: the note text is brought up to date before any other handler asks for it.
+    connect(txtData, &QPlainTextEdit::textChanged, this,
+            [this] { m_noteTextKnown = m_noteLayout->shownText(m_noteText); });
     lvwNoteDatabase = named(new QTreeView(this), "lvwNoteDatabase");
     lvwNoteDatabase->setGeometry(twipsRect(360, 1365, 4095, 3045));
     lvwNoteDatabase->setFont(arial(9, false));
@@ -303,7 +306,8 @@ void FrmMain::connectHandlers() {
             [this](int section) { lvwNoteDatabase_ColumnClick(section + 1); });
     connect(Timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
     connect(m_clipboard, &ClipboardWatcher::clipboardChanged, this, &FrmMain::clipboardChanged);
-    connect(m_clipboard, &ClipboardWatcher::contentRead, this, &FrmMain::clipboardRead);
+    connect(m_clipboard, &ClipboardWatcher::contentRead, this, &FrmMain::captureReady);
+    connect(m_noteLayout, &NoteLayout::prepared, this, &FrmMain::captureReady);
     connect(mnuCTRL, &QAction::triggered, this, &FrmMain::mnuCTRL_Click);
     connect(mnuBackup, &QAction::triggered, this, &FrmMain::mnuBackup_Click);
     connect(mnuRestore, &QAction::triggered, this, &FrmMain::mnuRestore_Click);

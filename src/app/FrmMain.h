@@ -12,6 +12,7 @@
 class CategoryBox;
 class ClipboardWatcher;
 class HiddenTextBox;
+class NoteLayout;
 class NoteListModel;
 class Platform;
 class QAction;
@@ -164,8 +165,8 @@ public:
     void Timer1_Timer();
     // The clipboard changed: the resting clock ticks again.
     void clipboardChanged();
-    // A read of another program's clipboard ended: its text is taken at once.
-    void clipboardRead();
+    // A read of another program's clipboard, or the layout of a large copied text, ended: the text is taken at once.
+    void captureReady();
     ClipboardWatcher& clipboard() { return *m_clipboard; }
 
     // ---- tray/: the tray icon and menu, hover feedback and the logo ----
@@ -209,6 +210,7 @@ private:
     QString m_programFolder;
     Platform& m_platform;
     ClipboardWatcher* m_clipboard = nullptr;
+    NoteLayout* m_noteLayout = nullptr;
     // Timer1 stopped itself because nothing was left to read; a change of the clipboard starts it again.
     bool m_timer1Resting = false;
     // The note text, rebuilt only after the note box changed: a large note is asked for many times per change.

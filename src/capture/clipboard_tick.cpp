@@ -2,6 +2,7 @@
 #include "app/FrmMain.h"
 
 #include "app/HiddenTextBox.h"
+#include "capture/NoteLayout.h"
 #include "categories/CategoryBox.h"
 #include "common/platform/ClipboardWatcher.h"
 
@@ -59,13 +60,22 @@ void takeCopiedText(FrmMain& w, const ClipboardContent& clipboard) {
 } // namespace
 
 void FrmMain::Timer1_Timer() {
-    // The clipboard is read only when it changed since the last read. A read from another program runs elsewhere
-    // and ends in clipboardRead(), which ticks again; until then there is nothing new.
-    if (!m_clipboard->read()) {
+    // The clipboard is read only when it changed since the last read. A read from another program, and the layout of
+    // a large text, run elsewhere and end in captureReady(), which ticks again; until then there is nothing new.
+    if (m_noteLayout->preparing() || !m_clipboard->read()) {
         return;
     }
     // A copy: the capture replaces the watcher's content with the note through the note's change handler.
-    takeCopiedText(*this, ClipboardContent(m_clipboard->content()));
+    const ClipboardContent clipboard = m_clipboard->content();
+    // A large text to be taken is laid out away from the window first.
+    if (clipboard.hasText && !clipboard.text.isEmpty() && clipboard.text != noteText()) {
+        const QString note = chkAppend->isChecked() ? noteText() + QLatin1Char('\n') + clipboard.text : clipboard.text;
+        if (NoteLayout::isLarge(note) && !m_noteLayout->isReady(note)) {
+            m_noteLayout->prepare(note);
+            return;
+        }
+    }
+    takeCopiedText(*this, clipboard);
     // Once the last change is read, every further tick would end at its first step until the clipboard changes
     // again; the clock rests until then, and the program costs nothing while it waits.
     if (m_clipboard->announcesChanges() && !m_clipboard->changed() && Timer1->isActive()) {
@@ -81,7 +91,7 @@ void FrmMain::clipboardChanged() {
     }
 }
 
-void FrmMain::clipboardRead() {
+void FrmMain::captureReady() {
     if (Timer1->isActive()) {
         Timer1_Timer();
     }

@@ -1,6 +1,8 @@
 // The note box: its text as the rest of the program sees it.
 #include "app/FrmMain.h"
 
+#include "capture/NoteLayout.h"
+
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
@@ -17,7 +19,7 @@ QString FrmMain::noteText() const {
 
 void FrmMain::setNoteText(const QString& text) {
     // Like a text box, the change handling runs only when the text really changes.
-    if (noteText() != text) {
+    if (noteText() != text && !m_noteLayout->show(text)) {
         txtData->setPlainText(text);
     }
 }
