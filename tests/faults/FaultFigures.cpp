@@ -1,6 +1,7 @@
 #include "FaultFigures.h"
 
 #include <QFile>
+#include <QTest>
 #include <QTextStream>
 
 #include <algorithm>
@@ -9,6 +10,7 @@ namespace figures {
 namespace {
 
 std::int64_t longestHandlerMs = 0;
+QString longestHandlerCase;
 
 } // namespace
 
@@ -26,11 +28,27 @@ void add(const QString& name, std::int64_t value) {
 }
 
 HandlerTimer::~HandlerTimer() {
-    longestHandlerMs = std::max<std::int64_t>(longestHandlerMs, m_clock.elapsed());
+    if (m_clock.elapsed() > longestHandlerMs) {
+        longestHandlerMs = m_clock.elapsed();
+        longestHandlerCase = QString::fromUtf8(QTest::currentTestFunction());
+        if (QTest::currentDataTag() != nullptr) {
+            longestHandlerCase += QStringLiteral(" (%1)").arg(QString::fromUtf8(QTest::currentDataTag()));
+        }
+    }
 }
 
 void reportLongestHandler() {
     add(kLongestHandlerMs, longestHandlerMs);
+    // The case, for the suite's report: "longest_handler_case <ms> <test> <case>".
+    const QString path = qEnvironmentVariable("SCRIBBET_FIGURES");
+    QTextStream(stdout) << "longest handler: " << longestHandlerMs << " ms in " << longestHandlerCase << Qt::endl;
+    QFile file(path);
+    if (!path.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        file.write(QStringLiteral("longest_handler_case %1 %2 %3\n")
+                       .arg(longestHandlerMs)
+                       .arg(QString::fromUtf8(QTest::currentAppName()), longestHandlerCase)
+                       .toUtf8());
+    }
 }
 
 } // namespace figures
