@@ -4,16 +4,15 @@
 #include "app/HiddenTextBox.h"
 #include "categories/CategoryBox.h"
 #include "categories/CategoryText.h"
+#include "common/platform/ClipboardWatcher.h"
 #include "common/platform/Platform.h"
 #include "storage/NoteDatabase.h"
 #include "storage/NoteFile.h"
 #include "storage/PendingNotes.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -102,9 +101,7 @@ void FrmMain::txtData_Change() {
     applySaveRule(*this);
     const QString text = noteText();
     txtHidden->setText(text);
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(text);
+    clipboard().setText(text);
     clearDefaultButton(cmdOpenDatabase);
 }
 

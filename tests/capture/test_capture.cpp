@@ -3,6 +3,7 @@
 
 #include "app/HiddenTextBox.h"
 #include "categories/CategoryBox.h"
+#include "common/platform/ClipboardWatcher.h"
 #include "tray/TrayHost.h"
 
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <QTextDocument>
 #include <QTreeView>
 
 namespace {
@@ -33,6 +35,40 @@ bool onScreen(const QWidget& w) {
 // Another program copies text.
 void copyElsewhere(const QString& text) {
     clipboard()->setText(text);
+}
+
+// A password manager copies a password, marked as a secret.
+void copySecret(const QString& password, const QByteArray& mark = "secret") {
+    auto* data = new QMimeData;
+    data->setText(password);
+    data->setData(QStringLiteral("x-kde-passwordManagerHint"), mark);
+    clipboard()->setMimeData(data);
+}
+
+// The box's text read straight from its document, past any copy the window keeps.
+QString boxText(const FrmMain& w) {
+    QString text = w.txtData->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+// Ticks until the note holds text: a large text is laid out on a thread of its own first.
+bool tickUntilNoteIs(FrmMain& w, const QString& text) {
+    return QTest::qWaitFor(
+        [&] {
+            w.Timer1_Timer();
+            return w.noteText() == text;
+        },
+        60000);
+}
+
+// A text too large to lay out on the window's thread: many lines, one of them very long, with CR LF line ends.
+QString largeText(const QString& tag) {
+    QString text = tag + QStringLiteral("\r\n") + QString(300000, QLatin1Char('x')) + QStringLiteral("\r\n");
+    for (int i = 0; i < 20000; ++i) {
+        text += QStringLiteral("line ") + QString::number(i) + QStringLiteral("\r\n");
+    }
+    return text;
 }
 
 } // namespace
@@ -229,6 +265,150 @@ private slots:
         QCOMPARE(t->TrayIcon, icon);
         QVERIFY(icon->isVisible());
         QCOMPARE(t->mnuCTRL->text(), QStringLiteral("O&pen"));
+    }
+
+    // Counts, not times: a tick reads the clipboard only after it changed, and the program's own text is known.
+    void anUnchangedClipboardIsNotReadAgain() {
+        TestWindow t;
+        QVERIFY(start(t));
+        ClipboardWatcher& watcher = t->clipboard();
+        copyElsewhere(QStringLiteral("once"));
+        t->Timer1_Timer();
+        QCOMPARE(t->noteText(), QStringLiteral("once"));
+        const int reads = watcher.readCount();
+        for (int i = 0; i < 20; ++i) {
+            t->Timer1_Timer();
+        }
+        t->txtData->setFocus();
+        t->txtData->moveCursor(QTextCursor::End);
+        QTest::keyClicks(t->txtData, QStringLiteral(" typed"));
+        t->Timer1_Timer();
+        QCOMPARE(clipboard()->text(), QStringLiteral("once typed"));
+        QCOMPARE(watcher.readCount(), reads);
+        copyElsewhere(QStringLiteral("twice"));
+        t->Timer1_Timer();
+        t->Timer1_Timer();
+        QCOMPARE(watcher.readCount(), reads + 1);
+        QCOMPARE(t->noteText(), QStringLiteral("twice"));
+    }
+
+    void theClockRestsUntilTheClipboardChanges() {
+        TestWindow t;
+        QVERIFY(t.start());
+        QVERIFY(t->Timer1->isActive());
+        t->Timer1_Timer();
+        QVERIFY(!t->Timer1->isActive());
+        copyElsewhere(QStringLiteral("wake up"));
+        QVERIFY(t->Timer1->isActive());
+        QCOMPARE(t->Timer1->interval(), 250);
+        QVERIFY(QTest::qWaitFor([&] { return t->noteText() == QStringLiteral("wake up"); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return !t->Timer1->isActive(); }, 5000));
+    }
+
+    // A clock stopped by someone else, or by the end of the program, is not started by a change.
+    void aStoppedClockStaysStopped() {
+        TestWindow t;
+        QVERIFY(start(t));
+        copyElsewhere(QStringLiteral("while stopped"));
+        QVERIFY(!t->Timer1->isActive());
+    }
+
+    void theClockStaysAtRestAfterTheEnd() {
+        TestWindow t;
+        QVERIFY(t.start());
+        t->Timer1_Timer();
+        t.platform.answer(MsgAnswer::Yes);
+        QVERIFY(t->close());
+        copyElsewhere(QStringLiteral("after the end"));
+        QVERIFY(!t->Timer1->isActive());
+    }
+
+    void aSecretIsNeverTaken_data() {
+        QTest::addColumn<bool>("append");
+        QTest::addColumn<bool>("popUp");
+        QTest::newRow("replace") << false << false;
+        QTest::newRow("append, pop up") << true << true;
+    }
+    void aSecretIsNeverTaken() {
+        QFETCH(bool, append);
+        QFETCH(bool, popUp);
+        setTrayHostForTesting(true);
+        TestWindow t;
+        QVERIFY(start(t));
+        t->chkAppend->setChecked(append);
+        t->chkPopUp->setChecked(popUp);
+        writeNote(t, QStringLiteral("kept"), QStringLiteral("the note"));
+        t->cmdDiscard->click();
+        copySecret(QStringLiteral("hunter2"));
+        t->Timer1_Timer();
+        t->Timer1_Timer();
+        QCOMPARE(t->noteText(), QStringLiteral("the note"));
+        QCOMPARE(t->txtName->text(), QStringLiteral("kept"));
+        QVERIFY(!onScreen(t.w()));
+        // Whatever comes next is taken as usual, and the secret is not part of it.
+        copyElsewhere(QStringLiteral("plain"));
+        t->Timer1_Timer();
+        QCOMPARE(t->noteText(), append ? QStringLiteral("the note\nplain") : QStringLiteral("plain"));
+    }
+
+    void onlyTheSecretMarkKeepsATextOut() {
+        TestWindow t;
+        QVERIFY(start(t));
+        copySecret(QStringLiteral("not so secret"), "public");
+        t->Timer1_Timer();
+        QCOMPARE(t->noteText(), QStringLiteral("not so secret"));
+    }
+
+    void aLargeTextIsLaidOutAwayFromTheWindow_data() {
+        QTest::addColumn<bool>("append");
+        QTest::newRow("replace") << false;
+        QTest::newRow("append") << true;
+    }
+    void aLargeTextIsLaidOutAwayFromTheWindow() {
+        QFETCH(bool, append);
+        TestWindow t;
+        QVERIFY(start(t));
+        t->chkAppend->setChecked(append);
+        writeNote(t, QStringLiteral("unsaved"), QStringLiteral("before"));
+        const QString copied = largeText(QStringLiteral("large"));
+        QString expected = copied;
+        expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (append) {
+            expected = QStringLiteral("before\n") + expected;
+        }
+        copyElsewhere(copied);
+        t->Timer1_Timer();
+        // Nothing is taken before the layout is ready; then all of it is, as a small text would be.
+        QCOMPARE(t->noteText(), QStringLiteral("before"));
+        QVERIFY(tickUntilNoteIs(t.w(), expected));
+        QCOMPARE(boxText(t.w()), expected);
+        QCOMPARE(clipboard()->text(), expected);
+        QCOMPARE(t->txtHidden->text(), expected);
+        QCOMPARE(t->txtName->text(), QString());
+        QVERIFY(!t->txtData->document()->isUndoAvailable());
+        // The note box goes on as usual: typing changes the note, and a later small copy replaces it.
+        t->txtData->setFocus();
+        t->txtData->moveCursor(QTextCursor::End);
+        QTest::keyClicks(t->txtData, QStringLiteral("!"));
+        QCOMPARE(t->noteText(), expected + QStringLiteral("!"));
+        QCOMPARE(boxText(t.w()), t->noteText());
+        t->chkAppend->setChecked(false);
+        copyElsewhere(QStringLiteral("small again"));
+        t->Timer1_Timer();
+        QCOMPARE(t->noteText(), QStringLiteral("small again"));
+        QCOMPARE(boxText(t.w()), QStringLiteral("small again"));
+    }
+
+    void aLaterCopyWinsOverALargeTextStillBeingLaidOut() {
+        TestWindow t;
+        QVERIFY(start(t));
+        copyElsewhere(largeText(QStringLiteral("first")));
+        t->Timer1_Timer();
+        QString second = largeText(QStringLiteral("second"));
+        copyElsewhere(second);
+        second.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QVERIFY(tickUntilNoteIs(t.w(), second));
+        QCOMPARE(boxText(t.w()), second);
     }
 };
 
