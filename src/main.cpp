@@ -1,5 +1,6 @@
 #include "app/FrmMain.h"
 #include "common/SingleInstance.h"
+#include "common/StallLog.h"
 #include "common/platform/FileModes.h"
 #include "common/platform/QtPlatform.h"
 #include "common/platform/SessionEnd.h"
@@ -33,5 +34,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     window.show();
+    startStallLogFromEnvironment(&app);
     return QApplication::exec();
 }
