@@ -4,15 +4,16 @@
 Offers one text (UTF8_STRING), optionally marked as a password manager's secret
 (x-kde-passwordManagerHint = "secret"). Logs the target of every request it serves, one per line. With --freeze it
 stops itself (SIGSTOP) as soon as it holds the selection, like a program that hangs. Ends when another program takes
-the selection.
+the selection; with --held it then appends how long it held it, in milliseconds.
 
-Usage: clipboard_owner.py --text TEXT [--secret] [--freeze] [--log FILE] [--ready FILE]
+Usage: clipboard_owner.py --text TEXT [--secret] [--freeze] [--log FILE] [--ready FILE] [--held FILE]
 """
 import argparse
 import ctypes
 import os
 import signal
 import sys
+import time
 from ctypes import POINTER, Structure, Union, byref, c_char_p, c_int, c_long, c_ubyte, c_ulong, c_void_p
 
 SELECTION_CLEAR = 29
@@ -71,6 +72,7 @@ def main():
     parser.add_argument("--freeze", action="store_true")
     parser.add_argument("--log")
     parser.add_argument("--ready")
+    parser.add_argument("--held")
     args = parser.parse_args()
 
     x = load_xlib()
@@ -87,6 +89,7 @@ def main():
 
     x.XSetSelectionOwner(display, clipboard, window, CURRENT_TIME)
     x.XSync(display, 0)
+    taken = time.monotonic()
     if x.XGetSelectionOwner(display, clipboard) != window:
         sys.exit("could not take the clipboard")
     if args.ready:
@@ -98,6 +101,9 @@ def main():
     while True:
         x.XNextEvent(display, byref(event))
         if event.type == SELECTION_CLEAR:
+            if args.held:
+                with open(args.held, "a") as held:
+                    held.write("%.1f\n" % ((time.monotonic() - taken) * 1000))
             return
         if event.type != SELECTION_REQUEST:
             continue
