@@ -50,14 +50,6 @@ constexpr zip_uint32_t kPrivateFile = (kRegularFile | 0600) << 16;
 
 constexpr qint64 kChunk = 64 * 1024;
 
-QString zipErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = QString::fromUtf8(zip_error_strerror(&error));
-    zip_error_fini(&error);
-    return text;
-}
-
 QString archiveError(zip_t* archive) {
     return QString::fromUtf8(zip_strerror(archive));
 }
@@ -392,6 +384,121 @@ private:
     zip_uint64_t m_size = 0;
 };
 
+// The archive being unpacked, read through one buffer. libzip seeks to each entry's header and then to its data;
+// on its own stdio stream every seek cost system calls of its own, four for every note.
+class ArchiveReader {
+public:
+    explicit ArchiveReader(const QString& path) : m_path(QFile::encodeName(path)) { zip_error_init(&m_error); }
+    ~ArchiveReader() { zip_error_fini(&m_error); }
+    ArchiveReader(const ArchiveReader&) = delete;
+    ArchiveReader& operator=(const ArchiveReader&) = delete;
+
+    static zip_int64_t callback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        return static_cast<ArchiveReader*>(userdata)->command(data, length, command);
+    }
+
+private:
+    zip_int64_t command(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            m_position = 0;
+            return openFile() ? 0 : -1;
+        case ZIP_SOURCE_READ:
+            return read(static_cast<char*>(data), length);
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            if (length < sizeof(zip_stat_t)) {
+                return fail(ZIP_ER_INVAL, 0);
+            }
+            if (!openFile()) {
+                return -1;
+            }
+            auto* stat = static_cast<zip_stat_t*>(data);
+            zip_stat_init(stat);
+            stat->valid = ZIP_STAT_SIZE;
+            stat->size = m_size;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_SEEK: {
+            const zip_int64_t position = zip_source_seek_compute_offset(m_position, m_size, data, length, &m_error);
+            if (position < 0) {
+                return -1;
+            }
+            m_position = static_cast<zip_uint64_t>(position);
+            return 0;
+        }
+        case ZIP_SOURCE_TELL:
+            return static_cast<zip_int64_t>(m_position);
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_FREE:
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                                  ZIP_SOURCE_SUPPORTS, -1);
+        default:
+            return fail(ZIP_ER_OPNOTSUPP, 0);
+        }
+    }
+
+    zip_int64_t fail(int zipError, int code) {
+        zip_error_set(&m_error, zipError, code);
+        return -1;
+    }
+
+    bool openFile() {
+        if (m_file.get() >= 0) {
+            return true;
+        }
+        m_file.reset(::open(m_path.constData(), O_RDONLY | O_CLOEXEC));
+        struct stat status {};
+        if (m_file.get() < 0 || ::fstat(m_file.get(), &status) != 0) {
+            fail(ZIP_ER_OPEN, errno);
+            m_file.reset();
+            return false;
+        }
+        m_size = static_cast<zip_uint64_t>(status.st_size);
+        return true;
+    }
+
+    zip_int64_t read(char* data, zip_uint64_t length) {
+        zip_uint64_t done = 0;
+        while (done < length && m_position < m_size) {
+            if (m_position < m_bufferStart || m_position >= m_bufferStart + m_bufferLength) {
+                ssize_t n = 0;
+                do {
+                    n = ::pread(m_file.get(), m_buffer.data(), m_buffer.size(), static_cast<off_t>(m_position));
+                } while (n < 0 && errno == EINTR);
+                if (n < 0) {
+                    return fail(ZIP_ER_READ, errno);
+                }
+                if (n == 0) {
+                    break; // the file is shorter than it was
+                }
+                m_bufferStart = m_position;
+                m_bufferLength = static_cast<zip_uint64_t>(n);
+            }
+            const zip_uint64_t offset = m_position - m_bufferStart;
+            const zip_uint64_t n = std::min(length - done, m_bufferLength - offset);
+            std::memcpy(data + done, m_buffer.data() + offset, static_cast<std::size_t>(n));
+            done += n;
+            m_position += n;
+        }
+        return static_cast<zip_int64_t>(done);
+    }
+
+    QByteArray m_path;
+    Descriptor m_file;
+    zip_error_t m_error;
+    std::vector<char> m_buffer = std::vector<char>(kChunk);
+    zip_uint64_t m_bufferStart = 0;
+    zip_uint64_t m_bufferLength = 0;
+    zip_uint64_t m_size = 0;
+    zip_uint64_t m_position = 0;
+};
+
 struct CheckedEntry {
     zip_uint64_t index = 0;
     QString path; // relative, cleaned
@@ -464,9 +571,11 @@ QString unpackEntry(zip_t* archive, const CheckedEntry& entry, const QString& pa
     if (!in) {
         return entry.path + QStringLiteral(": ") + archiveError(archive);
     }
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return entry.path + QStringLiteral(": ") + out.errorString();
+    // Plain system calls: one open, the writes and one close for each note.
+    Descriptor out;
+    out.reset(::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (out.get() < 0) {
+        return entry.path + QStringLiteral(": ") + systemError(errno);
     }
     zip_uint64_t written = 0;
     for (;;) {
@@ -481,8 +590,15 @@ QString unpackEntry(zip_t* archive, const CheckedEntry& entry, const QString& pa
         if (written > entry.size) {
             return entry.path + QStringLiteral(": larger than declared");
         }
-        if (out.write(buffer.data(), n) != n) {
-            return entry.path + QStringLiteral(": ") + out.errorString();
+        for (zip_int64_t at = 0; at < n;) {
+            const ssize_t put = ::write(out.get(), buffer.data() + at, static_cast<std::size_t>(n - at));
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                return entry.path + QStringLiteral(": ") + systemError(put < 0 ? errno : ENOSPC);
+            }
+            at += put;
         }
     }
     if (written != entry.size) {
@@ -491,11 +607,7 @@ QString unpackEntry(zip_t* archive, const CheckedEntry& entry, const QString& pa
     if (zip_fclose(in.release()) != 0) {
         return entry.path + QStringLiteral(": checksum error");
     }
-    if (!out.flush()) {
-        return entry.path + QStringLiteral(": ") + out.errorString();
-    }
-    out.close();
-    return out.error() == QFileDevice::NoError ? QString() : entry.path + QStringLiteral(": ") + out.errorString();
+    return out.reset() ? QString() : entry.path + QStringLiteral(": ") + systemError(errno);
 }
 
 } // namespace
@@ -562,11 +674,17 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
         result.error = why;
         return result;
     };
-    int code = 0;
-    ZipPtr archive(zip_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    // Declared before the archive, which reads through it until it is freed.
+    ArchiveReader reader(archivePath);
+    zip_error_t openError;
+    zip_error_init(&openError);
+    const auto releaseError = qScopeGuard([&openError] { zip_error_fini(&openError); });
+    SourcePtr input(zip_source_function_create(ArchiveReader::callback, &reader, &openError));
+    ZipPtr archive(input ? zip_open_from_source(input.get(), ZIP_RDONLY | ZIP_CHECKCONS, &openError) : nullptr);
     if (!archive) {
-        return finish(ExtractResult::Refused, zipErrorText(code));
+        return finish(ExtractResult::Refused, QString::fromUtf8(zip_error_strerror(&openError)));
     }
+    input.release(); // the archive owns it now
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     if (count < 0) {
         return finish(ExtractResult::Refused, archiveError(archive.get()));
@@ -590,10 +708,22 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
 
     const QDir target(folder);
     QSet<QString> seen;
+    // Folders made already: most notes share one, and asking again costs system calls for every file.
+    QSet<QString> made = {QString()};
+    const auto makeFolder = [&](const QString& relative) {
+        if (made.contains(relative)) {
+            return true;
+        }
+        const bool ok = target.mkpath(relative);
+        if (ok) {
+            made.insert(relative);
+        }
+        return ok;
+    };
     std::vector<char> buffer(kChunk);
     for (const CheckedEntry& entry : entries) {
         if (entry.folder) {
-            if (!entry.path.isEmpty() && !target.mkpath(entry.path)) {
+            if (!makeFolder(entry.path)) {
                 return finish(ExtractResult::Failed, entry.path + QStringLiteral(": the folder cannot be made"));
             }
             if (!entry.path.isEmpty() && !seen.contains(entry.path)) {
@@ -601,7 +731,8 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
             }
         } else {
             const QString path = target.filePath(entry.path);
-            if (!target.mkpath(QFileInfo(entry.path).path())) {
+            const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
+            if (!makeFolder(slash < 0 ? QString() : entry.path.left(slash))) {
                 return finish(ExtractResult::Failed, entry.path + QStringLiteral(": its folder cannot be made"));
             }
             const QString failure = unpackEntry(archive.get(), entry, path, buffer);

@@ -8,44 +8,72 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <vector>
+
+#include <sys/stat.h>
+
+namespace {
+
+enum class Kind { Missing, Folder, Other };
+
+// What lies at path, links not followed: one system call, which matters with thousands of notes.
+Kind kindAt(const QString& path) {
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+        return Kind::Missing;
+    }
+    return S_ISDIR(status.st_mode) ? Kind::Folder : Kind::Other;
+}
+
+} // namespace
 
 bool moveIntoPlace(const QString& staged, const QString& target, const QStringList& files, const QStringList& folders,
                    const QString& displaced) {
     const QDir from(staged);
     const QDir to(target);
     // Every existing part of a path must be a real folder (a link could lead outside the target), and a file may
-    // replace a file or a link but never a folder.
-    const auto placeable = [&to](const QString& relative, bool folder) {
+    // replace a file or a link but never a folder. Each folder is looked at once, however many files it holds.
+    QSet<QString> realFolders;
+    const auto placeable = [&to, &realFolders](const QString& relative, bool folder, Kind& last) {
         const QStringList parts = relative.split(QLatin1Char('/'));
         QString path = to.absolutePath();
         for (qsizetype i = 0; i < parts.size(); ++i) {
             path += QLatin1Char('/') + parts[i];
-            const QFileInfo info(path);
-            if (!info.exists() && !info.isSymLink()) {
+            const bool isLast = i == parts.size() - 1;
+            if (!isLast && realFolders.contains(path)) {
+                continue;
+            }
+            const Kind kind = kindAt(path);
+            if (isLast) {
+                last = kind;
+                return kind == Kind::Missing || (kind == Kind::Folder) == folder;
+            }
+            if (kind == Kind::Missing) {
+                last = Kind::Missing;
                 return true;
             }
-            const bool last = i == parts.size() - 1;
-            if (last && !folder) {
-                return info.isSymLink() || !info.isDir();
-            }
-            if (info.isSymLink() || !info.isDir()) {
+            if (kind != Kind::Folder) {
                 return false;
             }
+            realFolders.insert(path);
         }
         return true;
     };
+    Kind kind = Kind::Missing;
     for (const QString& folder : folders) {
-        if (!placeable(folder, true)) {
+        if (!placeable(folder, true, kind)) {
             return false;
         }
     }
-    for (const QString& file : files) {
-        if (!placeable(file, false)) {
+    std::vector<bool> present(static_cast<std::size_t>(files.size()));
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (!placeable(files[i], false, kind)) {
             return false;
         }
+        present[static_cast<std::size_t>(i)] = kind != Kind::Missing;
     }
 
     struct Move {
@@ -62,24 +90,31 @@ bool moveIntoPlace(const QString& staged, const QString& target, const QStringLi
         }
         return false;
     };
+    QSet<QString> made = {QString()};
     for (const QString& folder : folders) {
         if (!to.mkpath(folder)) {
             return undo();
         }
+        made.insert(folder);
     }
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString path = to.absoluteFilePath(files[i]);
-        if (!to.mkpath(QFileInfo(files[i]).path())) {
-            return undo();
+        const qsizetype slash = files[i].lastIndexOf(QLatin1Char('/'));
+        const QString folder = slash < 0 ? QString() : files[i].left(slash);
+        if (!made.contains(folder)) {
+            if (!to.mkpath(folder)) {
+                return undo();
+            }
+            made.insert(folder);
         }
         Move move{path, {}};
-        const QFileInfo existing(path);
-        if (existing.exists() || existing.isSymLink()) {
+        if (present[static_cast<std::size_t>(i)]) {
             move.replaced = QDir(displaced).absoluteFilePath(QString::number(i));
             if (!QDir().rename(path, move.replaced)) {
                 return undo();
             }
         }
+        // Never over a file: one that appeared since the check makes the restore fail and undo itself.
         if (!QDir().rename(from.absoluteFilePath(files[i]), path)) {
             if (!move.replaced.isEmpty()) {
                 QDir().rename(move.replaced, path);
