@@ -1,6 +1,7 @@
 #include "app/FrmMain.h"
 #include "common/SingleInstance.h"
 #include "common/StallLog.h"
+#include "common/platform/Allocator.h"
 #include "common/platform/FileModes.h"
 #include "common/platform/QtPlatform.h"
 #include "common/platform/SessionEnd.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    keepFreedMemoryWarm();
     // Before anything is written: the data folder, the notes and the backup are for the user alone.
     keepNewFilesPrivate();
     chooseWindowSystem(argc, argv);
