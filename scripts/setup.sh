@@ -13,6 +13,7 @@ packages=(
     libxcb1-dev
     xvfb xauth trayer xclip xdotool x11-utils trash-cli imagemagick python3
     desktop-file-utils libbenchmark-dev
+    clang libclang-rt-14-dev
     dbus-x11 at-spi2-core python3-pyatspi openbox
 )
 missing=()

@@ -162,7 +162,8 @@ QString numberSortKey(const QString& text) {
 
 QString dateSortKey(const QString& text) {
     const std::optional<DateAndTime> when = readDateTime(text);
-    if (!when) {
+    // A year outside 1 to 9999 has no four-digit form: its key would sort by its sign and length, not its time.
+    if (!when || when->date.year() < 1 || when->date.year() > 9999) {
         return {};
     }
     return when->date.toString(QStringLiteral("yyyyMMdd")) + when->time.toString(QStringLiteral("HHmmss"));

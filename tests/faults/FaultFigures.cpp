@@ -1,6 +1,7 @@
 #include "FaultFigures.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QTextStream>
 
@@ -46,7 +47,7 @@ void reportLongestHandler() {
     if (!path.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         file.write(QStringLiteral("longest_handler_case %1 %2 %3\n")
                        .arg(longestHandlerMs)
-                       .arg(QString::fromUtf8(QTest::currentAppName()), longestHandlerCase)
+                       .arg(QFileInfo(QString::fromUtf8(QTest::currentAppName())).fileName(), longestHandlerCase)
                        .toUtf8());
     }
 }
