@@ -59,10 +59,10 @@ void NoteLayout::prepare(const QString& text) {
         document.setPlainText(text);
         document.setUndoRedoEnabled(true);
         document.setDocumentLayout(new QPlainTextDocumentLayout(&document));
-        // After the layout above, which keeps nothing of what it shaped on this thread: the window's thread shapes
-        // long lines once more, and keeps them.
-        // Every line gets its layout object here: the box makes the missing ones when it takes the document, a
-        // second for a million lines.
+        // The layout above shapes a long line here and keeps nothing of it (its pages go back to the heap, where the
+        // window's thread finds them warm); the window's thread shapes it once more, and keeps it. Every line gets
+        // its layout object here: the box would make the missing ones as it takes the document, a second for a
+        // million lines.
         for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
             QTextLayout* line = block.layout();
             if (block.length() >= kLongLine) {
