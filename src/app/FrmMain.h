@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notes/RowTexts.h"
 #include "storage/cInifile.h"
 
 #include <QPixmap>
@@ -94,8 +95,8 @@ public:
     cInifile categoryIni;
     cInifile settingsIni;
     // Row number n of the note list leads to notePaths[n] and noteKeys[n]; element 0 is unused.
-    std::vector<QString> notePaths;
-    std::vector<QString> noteKeys;
+    RowTexts notePaths;
+    RowTexts noteKeys;
     bool inTray = false;
 
     // ---- The default button (Enter presses it) ----

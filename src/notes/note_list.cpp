@@ -14,6 +14,9 @@
 
 #include "app/Twips.h"
 
+#include <charconv>
+#include <iterator>
+
 void FrmMain::setupNoteList() {
     m_noteList = new NoteListModel(this);
     lvwNoteDatabase->setModel(m_noteList);
@@ -57,14 +60,18 @@ void FrmMain::LoadNoteList() {
 
     // Element 0 of the per-row tables is never used.
     NoteListModel::Rows rows;
-    std::vector<QString> paths(1);
-    std::vector<QString> keys(1);
+    RowTexts paths;
+    RowTexts keys;
+    paths.append({});
+    keys.append({});
     int n = 0;
     const bool read = db->listCategory(TrimSpaces(cboChoose_Category->text()), [&](const ListedNote& note) {
         ++n;
         rows.add(n, note.theDescription, note.theDate, note.theTime);
-        paths.push_back(note.thePath.toString());
-        keys.push_back(QString::number(note.theKey));
+        paths.append(note.thePath);
+        char digits[24];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits), note.theKey);
+        keys.append(QUtf8StringView(digits, written.ptr - digits));
     });
     // A list without rows leaves the tables as they were; no row refers to them.
     if (n > 0) {

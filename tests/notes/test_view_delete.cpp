@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <sqlite3.h>
+
 namespace {
 
 QString clipboardText() {
@@ -184,7 +186,15 @@ private slots:
         QVERIFY(startWithNotes(f));
         // A database brought in from elsewhere points a note at a file of the program folder.
         f.t.folder.write(QStringLiteral("\\outside.txt"), "not a note\r\n");
-        f.t->notePaths[1] = QStringLiteral("\\data\\..\\outside.txt");
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(f.t.folder.file(QStringLiteral("\\data\\data.mdb"))).constData(), &db),
+                 SQLITE_OK);
+        const QByteArray tamper =
+            "UPDATE data SET thePath = '\\data\\..\\outside.txt' WHERE theKey = " + f.t->noteKeys[1].toLatin1();
+        const int changed = sqlite3_exec(db, tamper.constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QCOMPARE(changed, SQLITE_OK);
+        f.t->LoadNoteList();
         f.clickRow(0);
         QCOMPARE(f.t->noteText(), QString());
         QTest::mouseClick(f.t->cmdOpen, Qt::LeftButton);
