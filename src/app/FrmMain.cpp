@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QColor>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,14 @@
 namespace {
 
 constexpr unsigned kWindowColour = 0x0099FBF5;
+
+// A PNG of the resources. Read with its format fixed: left to guess, Qt loads every image plugin (and the SVG and
+// JPEG libraries with them) to ask each whether it reads PNG, which made start-up slower and larger.
+QPixmap readPng(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
 constexpr unsigned kFieldColour = 0x00BBFBF2;
 
 QColor fromBgr(unsigned bgr) {
@@ -86,7 +95,11 @@ QString FrmMain::programPath(const QString& suffix) const {
 
 void FrmMain::buildControls() {
     setWindowTitle(QStringLiteral("Scribbet 1.6"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/scribbet.ico")));
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addPixmap(readPng(QStringLiteral(":/icons/hicolor/%1x%1/apps/scribbet.png").arg(size)));
+    }
+    setWindowIcon(icon);
     setFixedSize(twipsToPixels(4815), twipsToPixels(5475));
     paint(this, kWindowColour);
     setFont(arial(8.25, false));
@@ -133,8 +146,8 @@ void FrmMain::buildControls() {
     imgQuarn->setGeometry(twipsRect(2445, 1065, 2085, 300));
     imgQuarn->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgQuarn->setCursor(Qt::PointingHandCursor);
-    imlQuarn[0] = QPixmap(QStringLiteral(":/images/logo.png"));
-    imlQuarn[1] = QPixmap(QStringLiteral(":/images/logo-underlined.png"));
+    imlQuarn[0] = readPng(QStringLiteral(":/images/logo.png"));
+    imlQuarn[1] = readPng(QStringLiteral(":/images/logo-underlined.png"));
     imgQuarn->setPixmap(imlQuarn[0]);
     lblEnterName =
         label("lblEnterName", QStringLiteral("Enter a Description"), twipsRect(360, 1140, 555, 255), roundedBold());
