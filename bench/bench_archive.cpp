@@ -1,117 +1,114 @@
-// Archiving a data folder of 10,000 small notes: writeFolderArchive against Info-ZIP's "zip -r -9 -q" on the same
-// folder, in the same run. Prints the ratio of the two real times at the end (at most 1.0 is the goal).
-#include "backup/Archive.h"
+// Backup and restore of a data folder of 10,000 notes, each against Info-ZIP on the same folder in the same run:
+// "zip -r -9 -q" for the backup, "unzip -o -q" into an empty folder for the restore.
+#include "BenchWindow.h"
+#include "Figures.h"
+
+#include "backup/BackupRestore.h"
+#include "backup/FolderSize.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
-
-#include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
 namespace {
 
-constexpr int kNotes = 10000;
-
-// A data folder as a year of notes leaves it: 16-letter names, a few lines to a few pages of text each.
+// A data folder as a year of notes leaves it: the database and 10,000 note files of a few lines to a few pages.
 class NoteFolder {
 public:
     NoteFolder() {
-        const char* words[] = {"note",  "meeting", "the",     "and",     "remember", "call",
-                               "buy",   "milk",    "project", "idea",    "todo",     "tomorrow",
-                               "about", "with",    "price",   "address", "phone"};
-        QRandomGenerator random(2026);
-        QDir().mkpath(data());
-        for (int i = 0; i < kNotes; ++i) {
-            QString name;
-            for (int c = 0; c < 16; ++c) {
-                name += QLatin1Char(static_cast<char>((random.bounded(2) != 0 ? 'A' : 'a') + random.bounded(26)));
-            }
-            QByteArray text;
-            const int length = 20 + static_cast<int>(random.bounded(2000));
-            while (text.size() < length) {
-                text += words[random.bounded(static_cast<int>(std::size(words)))];
-                text += random.bounded(12) == 0 ? "\r\n" : " ";
-            }
-            QFile file(data() + QLatin1Char('/') + name + QStringLiteral(".txt"));
-            if (!file.open(QIODevice::WriteOnly) || file.write(text + "\r\n") < 0) {
-                std::abort();
-            }
+        benchdata::makeProgramFolder(m_dir.path(), 10'000, benchdata::NoteFiles::Everyone);
+        if (!backupData(m_platform, data(), backup(), QStringLiteral("backup.dat"))) {
+            std::abort();
         }
     }
     QString data() const { return m_dir.filePath(QStringLiteral("data")); }
-    QString archive() const { return m_dir.filePath(QStringLiteral("backup.dat")); }
+    QString backup() const { return m_dir.filePath(QStringLiteral("backup")); }
+    QString archive() const { return m_dir.filePath(QStringLiteral("backup/backup.dat")); }
+    QString scratch() const { return m_dir.filePath(QStringLiteral("scratch")); }
+    Platform& platform() { return m_platform; }
 
 private:
     QTemporaryDir m_dir;
+    AnsweringPlatform m_platform;
 };
 
-NoteFolder& folder() {
-    static NoteFolder notes;
-    return notes;
+NoteFolder& notes() {
+    static NoteFolder& folder = makeFixture<NoteFolder>();
+    return folder;
 }
 
-void BM_WriteFolderArchive(benchmark::State& state) {
+std::string quoted(const QString& path) {
+    return '\'' + path.toStdString() + '\'';
+}
+
+bool run(benchmark::State& state, const char* program, const std::string& command) {
+    if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()) {
+        state.SkipWithError((std::string(program) + " is not installed").c_str());
+        return false;
+    }
+    if (std::system(command.c_str()) != 0) {
+        state.SkipWithError((std::string(program) + " failed").c_str());
+        return false;
+    }
+    return true;
+}
+
+// An empty folder to unpack into, made before the timing starts.
+QString emptyScratch() {
+    QDir(notes().scratch()).removeRecursively();
+    QDir().mkpath(notes().scratch());
+    return notes().scratch();
+}
+
+// What Backup does once asked: measure the folder, write the archive beside the old one, put it in place.
+void backup(benchmark::State& state) {
+    NoteFolder& n = notes();
+    const QString fresh = QStringLiteral("fresh.dat");
+    QFile::remove(n.backup() + QLatin1Char('/') + fresh);
     for (auto _ : state) {
-        if (!writeFolderArchive(folder().data(), folder().archive())) {
-            state.SkipWithError("writeFolderArchive failed");
-            break;
+        benchmark::DoNotOptimize(GetFolderSize(n.data()));
+        if (!backupData(n.platform(), n.data(), n.backup(), fresh)) {
+            state.SkipWithError("backupData failed");
         }
     }
 }
 
-void BM_InfoZip(benchmark::State& state) {
-    if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty()) {
-        state.SkipWithError("zip is not installed");
-        return;
-    }
-    // Made afresh each time: on an existing archive zip would only update it.
-    const std::string command = "cd '" + folder().data().toStdString() + "' && rm -f '" +
-                                folder().archive().toStdString() + "' && zip -r -9 -q '" +
-                                folder().archive().toStdString() + "' .";
+void zip(benchmark::State& state) {
+    const QString target = notes().scratch() + QStringLiteral("/backup.zip");
+    emptyScratch();
     for (auto _ : state) {
-        if (std::system(command.c_str()) != 0) {
-            state.SkipWithError("zip failed");
-            break;
+        run(state, "zip", "cd " + quoted(notes().data()) + " && zip -r -9 -q " + quoted(target) + " .");
+    }
+}
+
+// What Restore does once asked: check and unpack the archive beside the data folder, move the files into place.
+void restore(benchmark::State& state) {
+    const QString data = emptyScratch() + QStringLiteral("/data");
+    for (auto _ : state) {
+        if (restoreData(notes().archive(), data, std::int64_t{1} << 40) != RestoreResult::Restored) {
+            state.SkipWithError("restoreData failed");
         }
     }
 }
 
-BENCHMARK(BM_WriteFolderArchive)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(BM_InfoZip)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-
-// The console report, keeping the real time of each benchmark for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (!run.error_occurred) {
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
-        }
+void unzip(benchmark::State& state) {
+    const QString data = emptyScratch() + QStringLiteral("/data");
+    QDir().mkpath(data);
+    for (auto _ : state) {
+        run(state, "unzip", "unzip -o -q " + quoted(notes().archive()) + " -d " + quoted(data));
     }
-    std::map<std::string, double> times;
-};
+}
+
+const bool registered = [] {
+    figures::reference("zip", "zip -r -9 -q", 7, zip);
+    figures::compared("backup", "Backup, 10,000 notes", "zip", 1.0, 7, backup);
+    figures::reference("unzip", "unzip -o -q", 7, unzip);
+    figures::compared("restore", "Restore, 10,000 notes", "unzip", 1.0, 7, restore);
+    return true;
+}();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    folder(); // the notes are written before any timing starts
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.times.find("BM_WriteFolderArchive/iterations:5/real_time");
-    const auto zip = reporter.times.find("BM_InfoZip/iterations:5/real_time");
-    if (ours != reporter.times.end() && zip != reporter.times.end() && zip->second > 0) {
-        std::printf("writeFolderArchive / zip -r -9 -q: %.2f\n", ours->second / zip->second);
-    }
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,4 +1,5 @@
 #include "app/FrmMain.h"
+#include "app/StartupReport.h"
 #include "common/SingleInstance.h"
 #include "common/StallLog.h"
 #include "common/platform/Allocator.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     if (!window.Form_Load()) {
         return 0;
     }
+    reportFirstPaint(&window);
     window.show();
     startStallLogFromEnvironment(&app);
     return QApplication::exec();

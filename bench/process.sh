@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The whole-process figures: start-up time and memory of the real executable, under a private X server with a tray
+# host and a session bus, as on a desktop. Prints rows for bench/run.sh (figure, median, target, ratio, holds;
+# tab-separated). Usage: bench/process.sh BUILD_DIR
+set -euo pipefail
+build="$(cd "$1" && pwd)"
+runs="${SCRIBBET_BENCH_RUNS:-11}"
+
+work="$(mktemp -d /tmp/scribbet-bench.XXXXXX)"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME="$work/home"
+export XDG_RUNTIME_DIR="$work/run"
+export XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CONFIG_HOME="$HOME/.config"
+export XDG_CACHE_HOME="$HOME/.cache"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY SESSION_MANAGER
+export QT_QPA_PLATFORM=xcb
+
+eval "$(dbus-launch --sh-syntax)"
+pids+=("$DBUS_SESSION_BUS_PID")
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$work/display")"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+trayer --edge top --align right --widthtype request --height 32 --transparent false --expand true \
+    >"$work/trayer.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xdotool search --classname trayer >/dev/null 2>&1 && break; sleep 0.05; done
+
+# A program folder: the executable beside data files with a note table of that many records.
+make_program() {
+    "$build/bench/bench_folder" "$work/$1" "$2" "$3"
+    cp "$build/program/scribbet" "$build/program/about.html" "$work/$1/"
+}
+
+# Starts the program of a folder and waits for its first paint. Sets started_pid and started_ms (from just before
+# the process was started to the first paint of its window, its list filled).
+start_timed() {
+    local report="$work/painted"
+    rm -f "$report"
+    local begin
+    begin="$(date +%s%N)"
+    SCRIBBET_STARTUP_REPORT="$report" "$work/$1/scribbet" >>"$work/scribbet.log" 2>&1 &
+    started_pid=$!
+    for _ in $(seq 600); do
+        [ -s "$report" ] && break
+        sleep 0.02
+    done
+    if [ ! -s "$report" ]; then
+        echo "process.sh: the window of $1 did not appear; see $work/scribbet.log" >&2
+        exit 1
+    fi
+    started_ms="$(awk -v a="$begin" -v b="$(cat "$report")" 'BEGIN { printf "%.1f", (b - a) / 1e6 }')"
+}
+
+# Ends the program the way the desktop does at log-out (no question), and waits until it has gone.
+stop() {
+    kill -TERM "$1" 2>/dev/null || true
+    for _ in $(seq 250); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.02
+    done
+    kill -KILL "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Prints a row; holds when the median is at most the limit (no limit: shown for scale).
+row() {
+    local figure="$1" value="$2" unit="$3" limit="$4" target="-" holds=""
+    if [ -n "$limit" ]; then
+        target="<= $limit $unit"
+        holds="$(awk -v v="$value" -v l="$limit" 'BEGIN { print (v <= l) ? "yes" : "NO" }')"
+    fi
+    printf '%s\t%s %s\t%s\t\t%s\n' "$figure" "$value" "$unit" "$target" "$holds"
+}
+
+startup() {
+    local times=()
+    start_timed "$1" # the first start fills the file cache; it is not counted
+    stop "$started_pid"
+    for _ in $(seq "$runs"); do
+        start_timed "$1"
+        times+=("$started_ms")
+        stop "$started_pid"
+    done
+    printf '%s\n' "${times[@]}" | median
+}
+
+# Proportional set size with the list of the category that start-up chose (10,000 notes) open and painted.
+memory() {
+    local sizes=()
+    for _ in 1 2 3; do
+        start_timed "$1"
+        local window
+        window="$(xdotool search --onlyvisible --name '^Scribbet 1\.6$' | head -n1)"
+        xdotool mousemove --window "$window" 75 313 click 1 # Open Database
+        sleep 2
+        sizes+=("$(awk '/^Pss:/ { printf "%.1f", $2 / 1024 }' "/proc/$started_pid/smaps_rollup")")
+        stop "$started_pid"
+    done
+    printf '%s\n' "${sizes[@]}" | median
+}
+
+make_program small 1000 none
+make_program large 100000 all
+
+large_start="$(startup large)"
+small_start="$(startup small)"
+large_memory="$(memory large)"
+row "Start-up, 100,000 records" "$large_start" ms 120
+row "Start-up, 1,000 records" "$small_start" ms ""
+row "Memory (Pss), 10,000 notes listed" "$large_memory" MB 30
