@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Clipboard figures of the real program on a private X server with a tray host, against other programs that own the
-# clipboard. Prints one line per figure: figure<TAB>measured<TAB>target.
+# clipboard. Prints one line per figure, as bench/run.sh puts them in its table: figure, measured, target, (no ratio),
+# and whether it holds.
 # Usage: bench/clipboard.sh [BUILD_DIR]   (default: build; CLIPBOARD_IDLE_SECONDS shortens the idle figure's 60 s)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -12,7 +13,18 @@ source "$DESKTOP_LIB"
 owner_script="$root/tests/desktop/clipboard_owner.py"
 idle_seconds="${CLIPBOARD_IDLE_SECONDS:-60}"
 
-row() { printf '%s\t%s\t%s\n' "$1" "$2" "$3"; }
+# A row; the target is a comparison ("<= 260", "< 100", "0") or "-" for a figure shown for scale. A value "<20" is
+# below 20.
+row() {
+    local holds=""
+    if [ "$3" != "-" ]; then
+        holds="$(awk -v v="${2#<}" -v t="$3" 'BEGIN {
+            n = split(t, p, " "); limit = p[n] + 0; op = (n > 1) ? p[1] : "="
+            ok = (op == "<=") ? v <= limit : (op == "<") ? v < limit : v == limit
+            print ok ? "yes" : "NO" }')"
+    fi
+    printf '%s\t%s\t%s\t\t%s\n' "$1" "$2" "$3" "$holds"
+}
 
 own() {
     local ready="$WORK/ready.$RANDOM"
