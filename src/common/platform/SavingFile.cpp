@@ -48,8 +48,9 @@ bool SavingFile::open() {
     if (target.isDir()) {
         return fail(QStringLiteral("A folder stands in the way."));
     }
-    // A leftover of an earlier, interrupted save is written over.
-    if (!m_temporary.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // A leftover of an earlier, interrupted save goes first; made anew, the file cannot be a link to elsewhere.
+    QFile::remove(m_temporary.fileName());
+    if (!m_temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         return fail(m_temporary.errorString());
     }
     if (target.exists() && !m_temporary.setPermissions(QFile::permissions(m_path))) {
