@@ -36,6 +36,8 @@ void add(Figure figure, int runs, Body body) {
 
 class Reporter : public benchmark::ConsoleReporter {
 public:
+    // Without colours: the report goes to a log file.
+    Reporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {

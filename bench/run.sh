@@ -21,11 +21,18 @@ rows="$(mktemp)"
 trap 'rm -f "$rows"' EXIT
 log="$build/bench.log"
 : >"$log"
-"$build/bench/scribbet_bench" --benchmark_color=false >>"$rows" 2>>"$log"
-bash "$root/bench/process.sh" "$build" >>"$rows" 2>>"$log"
+# A part that fails leaves a row saying so, and the table still shows what the others measured.
+part() {
+    local name="$1"
+    shift
+    "$@" >>"$rows" 2>>"$log" || printf '%s failed (see %s)\t\t\t\tNO\n' "$name" "$log" >>"$rows"
+}
+# Interleaved, so that a figure and its reference meet the same load.
+part "in-process benchmarks" "$build/bench/scribbet_bench" --benchmark_enable_random_interleaving=true
+part "bench/process.sh" bash "$root/bench/process.sh" "$build"
 # The clipboard's figures come from a script of their own when it is there.
 if [ -f "$root/bench/clipboard.sh" ]; then
-    bash "$root/bench/clipboard.sh" "$build" >>"$rows" 2>>"$log"
+    part "bench/clipboard.sh" bash "$root/bench/clipboard.sh" "$build"
 fi
 
 echo "Scribbet benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <vector>
 
 #include <sys/stat.h>
@@ -26,6 +27,12 @@ Kind kindAt(const QString& path) {
         return Kind::Missing;
     }
     return S_ISDIR(status.st_mode) ? Kind::Folder : Kind::Other;
+}
+
+// A real folder (not a link to one) that holds nothing.
+bool isEmptyFolder(const QString& path) {
+    return kindAt(path) == Kind::Folder &&
+           QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 } // namespace
@@ -140,11 +147,17 @@ RestoreResult restoreData(const QString& backupFile, const QString& saveDirector
     if (extracted.status == ExtractResult::TooLarge) {
         return RestoreResult::NotEnoughSpace;
     }
-    if (extracted.status != ExtractResult::Extracted ||
-        !moveIntoPlace(unpacked, target, extracted.files, extracted.folders, replaced)) {
+    if (extracted.status != ExtractResult::Extracted) {
         return RestoreResult::Failed;
     }
-    return RestoreResult::Restored;
+    // An empty data folder (a first restore, or one into a folder made anew) takes the unpacked folder whole: one
+    // rename, all or nothing, instead of one for every note.
+    if (isEmptyFolder(target) &&
+        ::rename(QFile::encodeName(unpacked).constData(), QFile::encodeName(target).constData()) == 0) {
+        return RestoreResult::Restored;
+    }
+    return moveIntoPlace(unpacked, target, extracted.files, extracted.folders, replaced) ? RestoreResult::Restored
+                                                                                         : RestoreResult::Failed;
 }
 
 void FrmMain::mnuRestore_Click() {
