@@ -83,6 +83,11 @@ FrmMain::FrmMain(const QString& programFolder, Platform& platform, QWidget* pare
 }
 
 FrmMain::~FrmMain() {
+    // Nothing may reach the handlers of a window being taken apart (a focused category box reports a choice as
+    // it loses the focus).
+    qApp->removeEventFilter(this);
+    cboChoose_Category->blockSignals(true);
+    cboChoose_Category->lineEdit()->blockSignals(true);
     // The window goes without an unload only in tests and at a forced end; the tray icon goes with it.
     if (!m_unloaded) {
         Form_Unload();
