@@ -40,9 +40,10 @@ void FrmMain::InitializeProgram() {
         QDir().mkpath(dataFolder);
     }
     // A key file or copy whose save a crash cut short is still whole; only its temporary file is left to clear.
-    RemoveUnfinishedSaves(dataFolder);
-    for (const QString& name :
-         {QStringLiteral("data.mdb"), QStringLiteral("category.dat"), QStringLiteral("settings.dat")}) {
+    const QStringList dataFiles = {QStringLiteral("data.mdb"), QStringLiteral("category.dat"),
+                                   QStringLiteral("settings.dat")};
+    RemoveUnfinishedSaves(dataFolder, dataFiles);
+    for (const QString& name : dataFiles) {
         const QString live = programPath(QStringLiteral("\\data\\") + name);
         if (!FileExists(live)) {
             CopyFileIfPresent(programPath(QStringLiteral("\\original\\") + name), live, true);

@@ -73,6 +73,10 @@ StoredNote storeNote(const QString& databasePath, const NoteRecord& record, cons
     // Under its pending name until the record is committed, so that a save cut short at any moment leaves no note
     // file without a record and no record without its file (the next start finishes what was committed).
     const QString pending = pendingNotePath(notePath);
+    if (!preparePendingFolder(notePath, &result.reason)) {
+        db->rollback();
+        return result;
+    }
     const NoteWriteResult written = writeNoteFile(pending, text);
     if (!written.ok) {
         db->rollback();

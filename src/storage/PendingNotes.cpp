@@ -10,12 +10,29 @@
 
 namespace {
 
-const QString kPendingSuffix = QStringLiteral(".pending");
+const QString kPendingFolder = QStringLiteral(".pending");
 
 } // namespace
 
 QString pendingNotePath(const QString& notePath) {
-    return notePath + kPendingSuffix;
+    const QFileInfo note(notePath);
+    return note.dir().filePath(kPendingFolder + QLatin1Char('/') + note.fileName());
+}
+
+bool preparePendingFolder(const QString& notePath, QString* error) {
+    const QDir data = QFileInfo(notePath).dir();
+    if (QFileInfo(data.filePath(kPendingFolder)).isDir()) {
+        return true;
+    }
+    if (!data.mkdir(kPendingFolder)) {
+        if (error != nullptr) {
+            *error = QStringLiteral("The folder for notes being saved could not be made.");
+        }
+        return false;
+    }
+    // A pending file is only as durable as the folder that holds it.
+    syncFolder(data.absolutePath());
+    return true;
 }
 
 bool publishPendingNote(const QString& notePath, QString* error) {
@@ -37,25 +54,28 @@ bool publishPendingNote(const QString& notePath, QString* error) {
 }
 
 void FinishPendingNotes(const QString& programFolder) {
-    const QDir data(ProgramPath(programFolder, QStringLiteral("\\data")));
-    const QStringList pending =
-        data.entryList({QStringLiteral("*.txt") + kPendingSuffix}, QDir::Files | QDir::Hidden | QDir::System);
-    if (pending.isEmpty()) {
+    QDir data(ProgramPath(programFolder, QStringLiteral("\\data")));
+    const QDir pendingFolder(data.filePath(kPendingFolder));
+    if (!QFileInfo(pendingFolder.path()).isDir() || QFileInfo(pendingFolder.path()).isSymLink()) {
         return;
     }
-    const std::unique_ptr<NoteDatabase> db =
-        NoteDatabase::open(ProgramPath(programFolder, QStringLiteral("\\data\\data.mdb")));
-    QSet<QString> committed;
-    if (!db || !db->forEach([&committed](const NoteRecord& record) { committed.insert(record.thePath); })) {
-        return;
-    }
-    for (const QString& name : pending) {
-        const QString finalName = name.chopped(kPendingSuffix.size());
-        const QString notePath = data.filePath(finalName);
-        if (!committed.contains(QStringLiteral("\\data\\") + finalName)) {
-            QFile::remove(data.filePath(name));
-        } else if (!QFileInfo::exists(notePath)) {
-            publishPendingNote(notePath);
+    const QStringList pending = pendingFolder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    if (!pending.isEmpty()) {
+        const std::unique_ptr<NoteDatabase> db =
+            NoteDatabase::open(ProgramPath(programFolder, QStringLiteral("\\data\\data.mdb")));
+        QSet<QString> committed;
+        if (!db || !db->forEach([&committed](const NoteRecord& record) { committed.insert(record.thePath); })) {
+            return;
+        }
+        for (const QString& name : pending) {
+            const QString notePath = data.filePath(name);
+            if (!committed.contains(QStringLiteral("\\data\\") + name)) {
+                QFile::remove(pendingFolder.filePath(name));
+            } else if (!QFileInfo::exists(notePath)) {
+                publishPendingNote(notePath);
+            }
         }
     }
+    // Fails, harmlessly, while anything is left in it.
+    data.rmdir(kPendingFolder);
 }

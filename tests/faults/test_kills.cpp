@@ -311,6 +311,9 @@ private slots:
         t.folder.makeData();
         const QString committed = QStringLiteral("\\data\\Committedxxxxxxx.txt");
         const QString abandoned = QStringLiteral("\\data\\Abandonedxxxxxxx.txt");
+        const auto pending = [](const QString& note) {
+            return QStringLiteral("\\data\\.pending\\") + note.section(QLatin1Char('\\'), -1);
+        };
         const QString restored = QStringLiteral("\\data\\Restoredxxxxxxxx.txt");
         {
             const std::unique_ptr<NoteDatabase> db =
@@ -322,15 +325,14 @@ private slots:
             record.thePath = committed;
             QVERIFY(db->add(record));
         }
-        t.folder.write(committed + QStringLiteral(".pending"), "kept\r\n");
-        t.folder.write(abandoned + QStringLiteral(".pending"), "never saved\r\n");
+        t.folder.write(pending(committed), "kept\r\n");
+        t.folder.write(pending(abandoned), "never saved\r\n");
         t.folder.write(restored, "from a backup\r\n");
         t.folder.write(QStringLiteral("\\data\\settings.dat.saving"), "[settings]\r\npop");
         QVERIFY(t.start());
         QCOMPARE(t.folder.read(committed), QByteArray("kept\r\n"));
         QCOMPARE(t.folder.read(restored), QByteArray("from a backup\r\n"));
-        QVERIFY(!t.folder.exists(committed + QStringLiteral(".pending")));
-        QVERIFY(!t.folder.exists(abandoned + QStringLiteral(".pending")));
+        QVERIFY(!t.folder.exists(QStringLiteral("\\data\\.pending")));
         QVERIFY(!t.folder.exists(abandoned));
         QVERIFY(!t.folder.exists(QStringLiteral("\\data\\settings.dat.saving")));
         QCOMPARE(t.platform.unexpectedMessages(), 0);

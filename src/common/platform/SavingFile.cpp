@@ -83,10 +83,9 @@ bool SavingFile::commit() {
     return true;
 }
 
-void RemoveUnfinishedSaves(const QString& folder) {
+void RemoveUnfinishedSaves(const QString& folder, const QStringList& names) {
     const QDir dir(folder);
-    for (const QString& name :
-         dir.entryList({QStringLiteral("*") + SavingFile::kSuffix}, QDir::Files | QDir::Hidden | QDir::System)) {
-        QFile::remove(dir.filePath(name));
+    for (const QString& name : names) {
+        QFile::remove(dir.filePath(name + SavingFile::kSuffix));
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 // Replaces a file whole or not at all. The new contents go to a temporary file beside it, named as the file plus
 // ".saving", which is flushed to the disk and then renamed over the file. A crash leaves the file as it was, at
@@ -34,5 +35,5 @@ private:
     bool m_committed = false;
 };
 
-// Removes what interrupted saves left in folder (not below it).
-void RemoveUnfinishedSaves(const QString& folder);
+// Removes what interrupted saves of the named files in folder left behind.
+void RemoveUnfinishedSaves(const QString& folder, const QStringList& names);
