@@ -6,10 +6,10 @@
 
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
-// One running instance per program folder. The first start holds a lock and listens; a later start asks it to come
-// forward and ends.
+// One running instance per program folder. The first start holds a lock and listens on a local socket beside it; a
+// later start asks it to come forward and ends.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -25,7 +25,11 @@ signals:
     void activationRequested();
 
 private:
-    QString m_name;
+    void answerWaitingStarts();
+
+    QString m_lockPath;
+    QString m_socketPath;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer* m_server = nullptr;
+    int m_listener = -1;
+    QSocketNotifier* m_notifier = nullptr;
 };

@@ -16,10 +16,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -400,6 +404,40 @@ private slots:
         TestFolder other;
         SingleInstance third(other.path());
         QVERIFY(third.becomePrimary());
+    }
+
+    // The later start knocks and the first answers, also when a killed run left its socket's name behind; the
+    // socket is the user's alone.
+    void secondStartBringsTheFirstForward() {
+        TestFolder folder;
+        const QDir runtime(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+        QString socketPath;
+        {
+            SingleInstance earlier(folder.path());
+            QVERIFY(earlier.becomePrimary());
+            const QStringList sockets = runtime.entryList({QStringLiteral("scribbet-*.socket")}, QDir::System);
+            QCOMPARE(sockets.size(), 1);
+            socketPath = runtime.filePath(sockets.front());
+            QCOMPARE(QFileInfo(socketPath).permissions() &
+                         (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                     QFile::Permissions());
+        }
+        QFile leftover(socketPath);
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.close();
+        SingleInstance first(folder.path());
+        QVERIFY(first.becomePrimary());
+        int requests = 0;
+        connect(&first, &SingleInstance::activationRequested, [&requests] { ++requests; });
+        for (int knock = 1; knock <= 2; ++knock) {
+            SingleInstance later(folder.path());
+            QVERIFY(!later.becomePrimary());
+            std::atomic<bool> answered = false;
+            std::thread asking([&later, &answered] { answered = later.activatePrimary(5000); });
+            QTRY_COMPARE(requests, knock);
+            asking.join();
+            QVERIFY(answered);
+        }
     }
 
     void waylandSessionsRunOnX11UnlessTheUserChose() {
