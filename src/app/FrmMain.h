@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notes/RowTexts.h"
+#include "storage/NoteDatabase.h"
 #include "storage/cInifile.h"
 
 #include <QPixmap>
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class CategoryBox;
@@ -204,6 +206,8 @@ private:
     // Lets the list handle a mouse event before the window's own list handlers run.
     void forwardListEvent(QObject* viewport, QEvent* event);
     void centreOnScreen();
+    // True when the list already shows what LoadNoteList would read; then only the captions are brought up to date.
+    bool showsAlready(const std::optional<DatabaseStamp>& stamp, const QString& category);
     // Runs the exit path for a close request; false when the request was cancelled.
     bool requestUnload(int unloadMode);
     void applyStayOnTop(bool onTop);
@@ -219,6 +223,14 @@ private:
     mutable bool m_noteTextKnown = false;
     QPushButton* m_defaultButton = nullptr;
     NoteListModel* m_noteList = nullptr;
+    // What the list shows was read from this state of the database for this category: a fill asked for again
+    // before either changed has nothing new to show.
+    struct ListSource {
+        DatabaseStamp database;
+        QString category;
+        std::int64_t total = 0;
+    };
+    std::optional<ListSource> m_listSource;
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_afterDoubleClick = false;

@@ -58,6 +58,7 @@ Qt::ItemFlags NoteListModel::flags(const QModelIndex& index) const {
 void NoteListModel::setRows(Rows rows) {
     beginResetModel();
     m_rows = std::move(rows);
+    m_inTableOrder = true;
     endResetModel();
 }
 
@@ -98,6 +99,7 @@ void NoteListModel::reorder(const std::vector<int>& order) {
         rows.push_back(m_rows.m_rows[from]);
     }
     m_rows.m_rows = std::move(rows);
+    m_inTableOrder = false;
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

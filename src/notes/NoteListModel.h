@@ -52,11 +52,15 @@ public:
     // Whole rows move; selection and current row follow them.
     void reorder(const std::vector<int>& order);
 
+    // True from a fill until the rows are first put in another order.
+    bool inTableOrder() const { return m_inTableOrder; }
+
     // The one sort direction of the list: 0 ascending, 1 descending. Every column click flips it.
     int sortOrder() const { return m_sortOrder; }
     void setSortOrder(int order) { m_sortOrder = order; }
 
 private:
     Rows m_rows;
+    bool m_inTableOrder = true;
     int m_sortOrder = 0;
 };

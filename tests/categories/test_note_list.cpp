@@ -190,9 +190,15 @@ private slots:
         QCOMPARE(cell(t, selected.front().row(), 0), QStringLiteral("3"));
         QCOMPARE(cell(t, selected.front().row(), 1), QStringLiteral("cherry"));
 
-        // A reload shows the table order again.
+        // A reload shows the table order again, with nothing selected, though the notes did not change.
+        list->selectionModel()->clear();
         t->LoadNoteList();
         QCOMPARE(numbers(t), QList<int>({1, 2, 3, 4, 5}));
+        list->selectionModel()->select(list->model()->index(2, 0),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        t->LoadNoteList();
+        QVERIFY(!list->selectionModel()->hasSelection());
+        QVERIFY(!list->currentIndex().isValid());
     }
 };
 
