@@ -1,6 +1,7 @@
 #include "backup/Archive.h"
 
 #include "backup/FolderSize.h"
+#include "backup/LibZip.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QScopeGuard>
 #include <QSet>
 
-#include <zip.h>
 #include <zlib.h>
 
 #include <fcntl.h>
@@ -26,17 +26,20 @@
 namespace {
 
 struct ZipDiscard {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
+    const LibZip* lib;
+    void operator()(zip_t* archive) const { lib->zip_discard(archive); }
 };
 using ZipPtr = std::unique_ptr<zip_t, ZipDiscard>;
 
 struct SourceFree {
-    void operator()(zip_source_t* source) const { zip_source_free(source); }
+    const LibZip* lib;
+    void operator()(zip_source_t* source) const { lib->zip_source_free(source); }
 };
 using SourcePtr = std::unique_ptr<zip_source_t, SourceFree>;
 
 struct EntryClose {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
+    const LibZip* lib;
+    void operator()(zip_file_t* file) const { lib->zip_fclose(file); }
 };
 using EntryPtr = std::unique_ptr<zip_file_t, EntryClose>;
 
@@ -50,8 +53,8 @@ constexpr zip_uint32_t kPrivateFile = (kRegularFile | 0600) << 16;
 
 constexpr qint64 kChunk = 64 * 1024;
 
-QString archiveError(zip_t* archive) {
-    return QString::fromUtf8(zip_strerror(archive));
+QString archiveError(const LibZip& lib, zip_t* archive) {
+    return QString::fromUtf8(lib.zip_strerror(archive));
 }
 
 // A file descriptor closed when its owner goes.
@@ -73,6 +76,11 @@ private:
     int m_fd = -1;
 };
 
+// Why no archive can be written or read at all.
+QString libraryError(const QString& reason) {
+    return QStringLiteral("The zip library could not be loaded: ") + reason;
+}
+
 QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }
@@ -82,7 +90,9 @@ QString systemError(int code) {
 // megabyte each time) made glibc grow and trim the heap for every file, which cost more than the compression.
 class Deflater {
 public:
-    Deflater() { m_ready = deflateInit2(&m_stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK; }
+    explicit Deflater(const LibZip& lib) : m_lib(lib) {
+        m_ready = deflateInit2(&m_stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+    }
     ~Deflater() {
         if (m_ready) {
             deflateEnd(&m_stream);
@@ -98,7 +108,7 @@ public:
     bool begin(const FolderFile& file, zip_error_t* error) {
         // libzip reads its entries one after the other; the shared stream relies on that.
         if (m_file.get() >= 0 || deflateReset(&m_stream) != Z_OK) {
-            zip_error_set(error, ZIP_ER_INTERNAL, 0);
+            m_lib.zip_error_set(error, ZIP_ER_INTERNAL, 0);
             return false;
         }
         m_name = file.relativePath;
@@ -130,7 +140,7 @@ public:
             if (result == Z_STREAM_END) {
                 m_finished = true;
             } else if (result != Z_OK) {
-                zip_error_set(error, ZIP_ER_ZLIB, result);
+                m_lib.zip_error_set(error, ZIP_ER_ZLIB, result);
                 return -1;
             }
         }
@@ -144,7 +154,7 @@ public:
             return std::nullopt;
         }
         zip_stat_t stat;
-        zip_stat_init(&stat);
+        m_lib.zip_stat_init(&stat);
         stat.valid = ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_MTIME;
         stat.size = m_bytesRead;
         stat.crc = static_cast<zip_uint32_t>(m_crc);
@@ -155,7 +165,7 @@ public:
 private:
     bool fail(int code, int zipError, zip_error_t* error) {
         m_failure = m_name + QStringLiteral(": ") + systemError(code);
-        zip_error_set(error, zipError, code);
+        m_lib.zip_error_set(error, zipError, code);
         m_file.reset();
         return false;
     }
@@ -182,6 +192,7 @@ private:
         return true;
     }
 
+    const LibZip& m_lib;
     z_stream m_stream{};
     bool m_ready = false;
     std::vector<Bytef> m_input = std::vector<Bytef>(kChunk);
@@ -198,11 +209,15 @@ private:
 
 // A libzip source that hands over one file already deflated, so that libzip copies the data as it comes.
 struct EntrySource {
-    EntrySource(Deflater& deflater, const FolderFile& file) : deflater(deflater), file(file) { zip_error_init(&error); }
-    ~EntrySource() { zip_error_fini(&error); }
+    EntrySource(const LibZip& lib, Deflater& deflater, const FolderFile& file)
+        : lib(lib), deflater(deflater), file(file) {
+        lib.zip_error_init(&error);
+    }
+    ~EntrySource() { lib.zip_error_fini(&error); }
     EntrySource(const EntrySource&) = delete;
     EntrySource& operator=(const EntrySource&) = delete;
 
+    const LibZip& lib;
     Deflater& deflater;
     FolderFile file;
     zip_error_t error;
@@ -211,6 +226,7 @@ struct EntrySource {
 
 zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
     auto* entry = static_cast<EntrySource*>(userdata);
+    const LibZip& lib = entry->lib;
     switch (command) {
     case ZIP_SOURCE_OPEN:
         return entry->deflater.begin(entry->file, &entry->error) ? 0 : -1;
@@ -221,7 +237,7 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
         return 0;
     case ZIP_SOURCE_STAT: {
         if (length < sizeof(zip_stat_t)) {
-            zip_error_set(&entry->error, ZIP_ER_INVAL, 0);
+            lib.zip_error_set(&entry->error, ZIP_ER_INVAL, 0);
             return -1;
         }
         auto* stat = static_cast<zip_stat_t*>(data);
@@ -229,7 +245,7 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
             *stat = *entry->read;
         } else {
             // Before reading, the listed length sizes the entry's first header; the second one has it all.
-            zip_stat_init(stat);
+            lib.zip_stat_init(stat);
             stat->valid = ZIP_STAT_SIZE;
             stat->size = static_cast<zip_uint64_t>(entry->file.info.size());
         }
@@ -238,15 +254,15 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
         return sizeof(zip_stat_t);
     }
     case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&entry->error, data, length);
+        return lib.zip_error_to_data(&entry->error, data, length);
     case ZIP_SOURCE_FREE:
         delete entry;
         return 0;
     case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        return lib.zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
     default:
-        zip_error_set(&entry->error, ZIP_ER_OPNOTSUPP, 0);
+        lib.zip_error_set(&entry->error, ZIP_ER_OPNOTSUPP, 0);
         return -1;
     }
 }
@@ -255,11 +271,11 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
 // data; on its own stdio stream every seek back flushed the stream and read it in again.
 class ArchiveWriter {
 public:
-    explicit ArchiveWriter(const QString& path) : m_path(QFile::encodeName(path)) {
-        zip_error_init(&m_error);
+    ArchiveWriter(const LibZip& lib, const QString& path) : m_lib(lib), m_path(QFile::encodeName(path)) {
+        m_lib.zip_error_init(&m_error);
         m_buffer.reserve(kFlushSize + kChunk);
     }
-    ~ArchiveWriter() { zip_error_fini(&m_error); }
+    ~ArchiveWriter() { m_lib.zip_error_fini(&m_error); }
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
@@ -285,7 +301,8 @@ private:
                        ? static_cast<zip_int64_t>(length)
                        : -1;
         case ZIP_SOURCE_SEEK_WRITE: {
-            const zip_int64_t position = zip_source_seek_compute_offset(m_position, m_size, data, length, &m_error);
+            const zip_int64_t position =
+                m_lib.zip_source_seek_compute_offset(m_position, m_size, data, length, &m_error);
             if (position < 0) {
                 return -1;
             }
@@ -308,21 +325,21 @@ private:
         case ZIP_SOURCE_FREE:
             return 0;
         case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&m_error, data, length);
+            return m_lib.zip_error_to_data(&m_error, data, length);
         case ZIP_SOURCE_SUPPORTS:
             // Declared readable and seekable as libzip requires of an archive's source; only writing is used.
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
-                                                  ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
-                                                  ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
-                                                  ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+            return m_lib.zip_source_make_command_bitmap(
+                ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE,
+                ZIP_SOURCE_REMOVE, -1);
         default:
             return fail(ZIP_ER_OPNOTSUPP, 0);
         }
     }
 
     zip_int64_t fail(int zipError, int code) {
-        zip_error_set(&m_error, zipError, code);
+        m_lib.zip_error_set(&m_error, zipError, code);
         return -1;
     }
 
@@ -375,6 +392,7 @@ private:
         return true;
     }
 
+    const LibZip& m_lib;
     QByteArray m_path;
     Descriptor m_file;
     zip_error_t m_error;
@@ -388,8 +406,10 @@ private:
 // on its own stdio stream every seek cost system calls of its own, four for every note.
 class ArchiveReader {
 public:
-    explicit ArchiveReader(const QString& path) : m_path(QFile::encodeName(path)) { zip_error_init(&m_error); }
-    ~ArchiveReader() { zip_error_fini(&m_error); }
+    ArchiveReader(const LibZip& lib, const QString& path) : m_lib(lib), m_path(QFile::encodeName(path)) {
+        m_lib.zip_error_init(&m_error);
+    }
+    ~ArchiveReader() { m_lib.zip_error_fini(&m_error); }
     ArchiveReader(const ArchiveReader&) = delete;
     ArchiveReader& operator=(const ArchiveReader&) = delete;
 
@@ -415,13 +435,14 @@ private:
                 return -1;
             }
             auto* stat = static_cast<zip_stat_t*>(data);
-            zip_stat_init(stat);
+            m_lib.zip_stat_init(stat);
             stat->valid = ZIP_STAT_SIZE;
             stat->size = m_size;
             return sizeof(zip_stat_t);
         }
         case ZIP_SOURCE_SEEK: {
-            const zip_int64_t position = zip_source_seek_compute_offset(m_position, m_size, data, length, &m_error);
+            const zip_int64_t position =
+                m_lib.zip_source_seek_compute_offset(m_position, m_size, data, length, &m_error);
             if (position < 0) {
                 return -1;
             }
@@ -431,20 +452,20 @@ private:
         case ZIP_SOURCE_TELL:
             return static_cast<zip_int64_t>(m_position);
         case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&m_error, data, length);
+            return m_lib.zip_error_to_data(&m_error, data, length);
         case ZIP_SOURCE_FREE:
             return 0;
         case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
-                                                  ZIP_SOURCE_SUPPORTS, -1);
+            return m_lib.zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                                        ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                                        ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, -1);
         default:
             return fail(ZIP_ER_OPNOTSUPP, 0);
         }
     }
 
     zip_int64_t fail(int zipError, int code) {
-        zip_error_set(&m_error, zipError, code);
+        m_lib.zip_error_set(&m_error, zipError, code);
         return -1;
     }
 
@@ -489,6 +510,7 @@ private:
         return static_cast<zip_int64_t>(done);
     }
 
+    const LibZip& m_lib;
     QByteArray m_path;
     Descriptor m_file;
     zip_error_t m_error;
@@ -526,9 +548,9 @@ std::optional<QString> relativeEntryPath(QString name) {
 }
 
 // Why the entry is refused; empty when it may be unpacked.
-QString checkEntry(zip_t* archive, zip_uint64_t index, CheckedEntry& entry) {
+QString checkEntry(const LibZip& lib, zip_t* archive, zip_uint64_t index, CheckedEntry& entry) {
     zip_stat_t stat;
-    if (zip_stat_index(archive, index, 0, &stat) < 0 || (stat.valid & ZIP_STAT_NAME) == 0 ||
+    if (lib.zip_stat_index(archive, index, 0, &stat) < 0 || (stat.valid & ZIP_STAT_NAME) == 0 ||
         (stat.valid & ZIP_STAT_SIZE) == 0) {
         return QStringLiteral("entry %1 cannot be read").arg(index);
     }
@@ -538,7 +560,7 @@ QString checkEntry(zip_t* archive, zip_uint64_t index, CheckedEntry& entry) {
     }
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) < 0) {
+    if (lib.zip_file_get_external_attributes(archive, index, 0, &system, &attributes) < 0) {
         return name + QStringLiteral(": attributes cannot be read");
     }
     entry.folder = name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\'));
@@ -566,10 +588,11 @@ QString checkEntry(zip_t* archive, zip_uint64_t index, CheckedEntry& entry) {
 }
 
 // Writes one entry to path, holding it to its declared size.
-QString unpackEntry(zip_t* archive, const CheckedEntry& entry, const QString& path, std::vector<char>& buffer) {
-    EntryPtr in(zip_fopen_index(archive, entry.index, 0));
+QString unpackEntry(const LibZip& lib, zip_t* archive, const CheckedEntry& entry, const QString& path,
+                    std::vector<char>& buffer) {
+    EntryPtr in(lib.zip_fopen_index(archive, entry.index, 0), EntryClose{&lib});
     if (!in) {
-        return entry.path + QStringLiteral(": ") + archiveError(archive);
+        return entry.path + QStringLiteral(": ") + archiveError(lib, archive);
     }
     // Plain system calls: one open, the writes and one close for each note.
     Descriptor out;
@@ -579,9 +602,9 @@ QString unpackEntry(zip_t* archive, const CheckedEntry& entry, const QString& pa
     }
     zip_uint64_t written = 0;
     for (;;) {
-        const zip_int64_t n = zip_fread(in.get(), buffer.data(), buffer.size());
+        const zip_int64_t n = lib.zip_fread(in.get(), buffer.data(), buffer.size());
         if (n < 0) {
-            return entry.path + QStringLiteral(": ") + QString::fromUtf8(zip_file_strerror(in.get()));
+            return entry.path + QStringLiteral(": ") + QString::fromUtf8(lib.zip_file_strerror(in.get()));
         }
         if (n == 0) {
             break;
@@ -604,7 +627,7 @@ QString unpackEntry(zip_t* archive, const CheckedEntry& entry, const QString& pa
     if (written != entry.size) {
         return entry.path + QStringLiteral(": shorter than declared");
     }
-    if (zip_fclose(in.release()) != 0) {
+    if (lib.zip_fclose(in.release()) != 0) {
         return entry.path + QStringLiteral(": checksum error");
     }
     return out.reset() ? QString() : entry.path + QStringLiteral(": ") + systemError(errno);
@@ -626,42 +649,49 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
     if (files.empty()) {
         return fail(QStringLiteral("The folder holds no file."));
     }
-    Deflater deflater;
+    QString reason;
+    const LibZip* loaded = libZip(&reason);
+    if (loaded == nullptr) {
+        return fail(libraryError(reason));
+    }
+    const LibZip& lib = *loaded;
+    Deflater deflater(lib);
     if (!deflater.ready()) {
         return fail(QStringLiteral("The compressor cannot be set up."));
     }
     // Declared before the archive, which uses it until it is freed.
-    ArchiveWriter writer(archivePath);
+    ArchiveWriter writer(lib, archivePath);
     zip_error_t openError;
-    zip_error_init(&openError);
-    const auto releaseError = qScopeGuard([&openError] { zip_error_fini(&openError); });
-    SourcePtr output(zip_source_function_create(ArchiveWriter::callback, &writer, &openError));
-    ZipPtr archive(output ? zip_open_from_source(output.get(), ZIP_CREATE | ZIP_TRUNCATE, &openError) : nullptr);
+    lib.zip_error_init(&openError);
+    const auto releaseError = qScopeGuard([&lib, &openError] { lib.zip_error_fini(&openError); });
+    SourcePtr output(lib.zip_source_function_create(ArchiveWriter::callback, &writer, &openError), SourceFree{&lib});
+    ZipPtr archive(output ? lib.zip_open_from_source(output.get(), ZIP_CREATE | ZIP_TRUNCATE, &openError) : nullptr,
+                   ZipDiscard{&lib});
     if (!archive) {
-        return fail(QString::fromUtf8(zip_error_strerror(&openError)));
+        return fail(QString::fromUtf8(lib.zip_error_strerror(&openError)));
     }
     output.release(); // the archive owns it now
     for (const FolderFile& file : files) {
-        auto entry = std::make_unique<EntrySource>(deflater, file);
-        SourcePtr source(zip_source_function(archive.get(), entrySourceCallback, entry.get()));
+        auto entry = std::make_unique<EntrySource>(lib, deflater, file);
+        SourcePtr source(lib.zip_source_function(archive.get(), entrySourceCallback, entry.get()), SourceFree{&lib});
         if (!source) {
-            return fail(archiveError(archive.get()));
+            return fail(archiveError(lib, archive.get()));
         }
         entry.release(); // the source deletes it when freed
         const zip_int64_t index =
-            zip_file_add(archive.get(), file.relativePath.toUtf8().constData(), source.get(), ZIP_FL_ENC_UTF_8);
+            lib.zip_file_add(archive.get(), file.relativePath.toUtf8().constData(), source.get(), ZIP_FL_ENC_UTF_8);
         if (index < 0) {
-            return fail(archiveError(archive.get()));
+            return fail(archiveError(lib, archive.get()));
         }
         source.release(); // the archive owns it now
-        if (zip_file_set_external_attributes(archive.get(), static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
-                                             kPrivateFile) < 0) {
-            return fail(archiveError(archive.get()));
+        if (lib.zip_file_set_external_attributes(archive.get(), static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
+                                                 kPrivateFile) < 0) {
+            return fail(archiveError(lib, archive.get()));
         }
     }
     // Everything is written here; on failure libzip rolls the writer back, which removes the file.
-    if (zip_close(archive.get()) < 0) {
-        return fail(deflater.failure().isEmpty() ? archiveError(archive.get()) : deflater.failure());
+    if (lib.zip_close(archive.get()) < 0) {
+        return fail(deflater.failure().isEmpty() ? archiveError(lib, archive.get()) : deflater.failure());
     }
     archive.release(); // zip_close freed it
     return true;
@@ -674,27 +704,34 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
         result.error = why;
         return result;
     };
+    QString reason;
+    const LibZip* loaded = libZip(&reason);
+    if (loaded == nullptr) {
+        return finish(ExtractResult::Failed, libraryError(reason));
+    }
+    const LibZip& lib = *loaded;
     // Declared before the archive, which reads through it until it is freed.
-    ArchiveReader reader(archivePath);
+    ArchiveReader reader(lib, archivePath);
     zip_error_t openError;
-    zip_error_init(&openError);
-    const auto releaseError = qScopeGuard([&openError] { zip_error_fini(&openError); });
-    SourcePtr input(zip_source_function_create(ArchiveReader::callback, &reader, &openError));
-    ZipPtr archive(input ? zip_open_from_source(input.get(), ZIP_RDONLY | ZIP_CHECKCONS, &openError) : nullptr);
+    lib.zip_error_init(&openError);
+    const auto releaseError = qScopeGuard([&lib, &openError] { lib.zip_error_fini(&openError); });
+    SourcePtr input(lib.zip_source_function_create(ArchiveReader::callback, &reader, &openError), SourceFree{&lib});
+    ZipPtr archive(input ? lib.zip_open_from_source(input.get(), ZIP_RDONLY | ZIP_CHECKCONS, &openError) : nullptr,
+                   ZipDiscard{&lib});
     if (!archive) {
-        return finish(ExtractResult::Refused, QString::fromUtf8(zip_error_strerror(&openError)));
+        return finish(ExtractResult::Refused, QString::fromUtf8(lib.zip_error_strerror(&openError)));
     }
     input.release(); // the archive owns it now
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    const zip_int64_t count = lib.zip_get_num_entries(archive.get(), 0);
     if (count < 0) {
-        return finish(ExtractResult::Refused, archiveError(archive.get()));
+        return finish(ExtractResult::Refused, archiveError(lib, archive.get()));
     }
 
     // Every entry is checked before the first byte is written.
     std::vector<CheckedEntry> entries(static_cast<std::size_t>(count));
     zip_uint64_t total = 0;
     for (zip_uint64_t i = 0; i < entries.size(); ++i) {
-        const QString refusal = checkEntry(archive.get(), i, entries[i]);
+        const QString refusal = checkEntry(lib, archive.get(), i, entries[i]);
         if (!refusal.isEmpty()) {
             return finish(ExtractResult::Refused, refusal);
         }
@@ -735,7 +772,7 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
             if (!makeFolder(slash < 0 ? QString() : entry.path.left(slash))) {
                 return finish(ExtractResult::Failed, entry.path + QStringLiteral(": its folder cannot be made"));
             }
-            const QString failure = unpackEntry(archive.get(), entry, path, buffer);
+            const QString failure = unpackEntry(lib, archive.get(), entry, path, buffer);
             if (!failure.isEmpty()) {
                 return finish(ExtractResult::Failed, failure);
             }

@@ -10,7 +10,7 @@
 // Writes every file listFolderFiles finds below folder into a new zip archive at archivePath (made readable by its
 // owner only when new), replacing what the file held. Each file is taken at the length it had when opened, and is
 // stored as readable by its owner only. Fails when the folder holds no file, since an empty archive would restore
-// nothing; a failure never leaves a partial archive behind.
+// nothing, and when the zip library cannot be loaded; a failure never leaves a partial archive behind.
 bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error = nullptr);
 
 struct ExtractResult {
@@ -18,7 +18,7 @@ struct ExtractResult {
         Extracted,
         TooLarge, // the entries would unpack to more than the space allowed
         Refused,  // not a readable zip archive, or an entry that could land outside the folder or is no plain file
-        Failed    // an entry could not be unpacked or written
+        Failed    // an entry could not be unpacked or written, or the zip library could not be loaded
     };
     Status status = Failed;
     QString error;

@@ -102,9 +102,11 @@ trash-list | grep -F "${note_file##*/}" >/dev/null || fail "the note file is not
 [ -z "$(a11y rows)" ] || fail "the list still shows the note"
 [ "$(sqlite3 "$PROGRAM/data/data.mdb" 'SELECT count(*) FROM data')" = 0 ] || fail "the record is still there"
 
-# 9. Backup from the tray menu.
+# 9. Backup from the tray menu. libzip, and the crypto library it brings, come with the first backup, not before.
+! grep -E '/lib(zip|crypto)\.so' "/proc/$pid/maps" >/dev/null || fail "libzip was loaded before the first backup"
 tray_menu 2
 answer_box "The database was backed up successfully."
+grep -F /libzip.so "/proc/$pid/maps" >/dev/null || fail "the backup did not load libzip"
 listing="$(unzip -l "$PROGRAM/backup/backup.dat")"
 for f in data.mdb category.dat settings.dat; do
     echo "$listing" | grep -E " $f\$" >/dev/null || fail "the archive lacks $f"

@@ -3,6 +3,7 @@
 #include "FuzzFolder.h"
 
 #include "backup/Archive.h"
+#include "backup/LibZip.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -10,6 +11,11 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Without libzip every input would fail alike and the run would try nothing.
+    QString reason;
+    if (libZip(&reason) == nullptr) {
+        qFatal("libzip cannot be loaded: %s", qPrintable(reason));
+    }
     const QDir sandbox(fuzzFolder().path());
     const QString archive = sandbox.filePath(QStringLiteral("backup.dat"));
     const QString folder = sandbox.filePath(QStringLiteral("unpacked"));
