@@ -5,6 +5,7 @@
 #include "capture/NoteLayout.h"
 #include "categories/CategoryBox.h"
 #include "common/Files.h"
+#include "common/platform/Allocator.h"
 #include "common/platform/ClipboardWatcher.h"
 
 #include <QAction>
@@ -94,6 +95,10 @@ FrmMain::~FrmMain() {
     }
 }
 
+void FrmMain::releaseMemorySoon() {
+    m_memoryRelease->start();
+}
+
 QString FrmMain::programPath(const QString& suffix) const {
     return ProgramPath(m_programFolder, suffix);
 }
@@ -101,7 +106,7 @@ QString FrmMain::programPath(const QString& suffix) const {
 void FrmMain::buildControls() {
     setWindowTitle(QStringLiteral("Scribbet 1.6"));
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256}) {
+    for (const int size : {16, 32, 48, 64}) {
         icon.addPixmap(readPng(QStringLiteral(":/icons/hicolor/%1x%1/apps/scribbet.png").arg(size)));
     }
     setWindowIcon(icon);
@@ -216,6 +221,10 @@ void FrmMain::buildControls() {
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(250);
     m_clipboard = new ClipboardWatcher(this);
+    m_memoryRelease = new QTimer(this);
+    m_memoryRelease->setSingleShot(true);
+    m_memoryRelease->setInterval(2000);
+    connect(m_memoryRelease, &QTimer::timeout, this, [] { releaseFreedMemory(); });
 
     mnuOP = named(new QMenu(this), "mnuOP");
     mnuCTRL = named(mnuOP->addAction(QString()), "mnuCTRL");

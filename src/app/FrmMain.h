@@ -206,6 +206,7 @@ private:
     // Lets the list handle a mouse event before the window's own list handlers run.
     void forwardListEvent(QObject* viewport, QEvent* event);
     void centreOnScreen();
+    void releaseMemorySoon();
     // True when the list already shows what LoadNoteList would read; then only the captions are brought up to date.
     bool showsAlready(const std::optional<DatabaseStamp>& stamp, const QString& category);
     // Runs the exit path for a close request; false when the request was cancelled.
@@ -215,6 +216,9 @@ private:
     QString m_programFolder;
     Platform& m_platform;
     ClipboardWatcher* m_clipboard = nullptr;
+    // Once the list is filled or a note is taken in, the memory that work freed goes back to the system when the
+    // program has been quiet for a moment.
+    QTimer* m_memoryRelease = nullptr;
     NoteLayout* m_noteLayout = nullptr;
     // Timer1 stopped itself because nothing was left to read; a change of the clipboard starts it again.
     bool m_timer1Resting = false;

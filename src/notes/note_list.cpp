@@ -99,6 +99,7 @@ void FrmMain::LoadNoteList() {
     if (stamp) {
         m_listSource = ListSource{*stamp, category, *total};
     }
+    releaseMemorySoon();
 }
 
 bool FrmMain::showsAlready(const std::optional<DatabaseStamp>& stamp, const QString& category) {

@@ -22,4 +22,5 @@ void FrmMain::setNoteText(const QString& text) {
     if (noteText() != text && !m_noteLayout->show(text)) {
         txtData->setPlainText(text);
     }
+    releaseMemorySoon();
 }

@@ -14,3 +14,7 @@ void keepFreedMemoryWarm() {
     mallopt(M_MMAP_THRESHOLD, kHeapBlockLimit);
     mallopt(M_TRIM_THRESHOLD, kHeapBlockLimit);
 }
+
+void releaseFreedMemory() {
+    malloc_trim(0);
+}
