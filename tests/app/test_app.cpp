@@ -4,11 +4,13 @@
 #include "app/Twips.h"
 #include "categories/CategoryBox.h"
 #include "common/SingleInstance.h"
+#include "common/platform/Allocator.h"
 #include "common/platform/SessionPlatform.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,9 +25,24 @@
 #include <QTreeView>
 
 #include <atomic>
+#include <vector>
 #include <thread>
 
 namespace {
+
+// The resident set of this process, from /proc/self/status.
+qint64 residentKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').front().toLongLong();
+        }
+    }
+    return -1;
+}
 
 const QString kDatabaseMissing = QStringLiteral(
     "The database file is missing or dammaged.  Please uninstall then reinstall Scribbet and then restore the "
@@ -384,6 +401,25 @@ private slots:
         QVERIFY(!t->Timer1->isActive());
         QVERIFY(t->TrayIcon == nullptr || !t->TrayIcon->isVisible());
         QCOMPARE(t.platform.pendingAnswers(), 0);
+    }
+
+    // Memory that a large piece of work freed is kept for the next one only while the program is busy.
+    void freedMemoryGoesBackWhenQuiet() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the sanitizer's allocator keeps freed memory by design");
+#endif
+        keepFreedMemoryWarm();
+        TestWindow t;
+        QVERIFY(t.start());
+        constexpr std::size_t kBlock = 48 * 1024 * 1024;
+        const qint64 before = residentKilobytes();
+        {
+            std::vector<char> work(kBlock, 'x');
+            QVERIFY(residentKilobytes() >= before + 40'000);
+        }
+        QVERIFY(residentKilobytes() >= before + 40'000);
+        t->setNoteText(QStringLiteral("taken in"));
+        QTRY_VERIFY_WITH_TIMEOUT(residentKilobytes() < before + 10'000, 5000);
     }
 
     void sessionEndClosesWithoutTheQuestion() {
