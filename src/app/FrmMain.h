@@ -170,6 +170,8 @@ public:
     void clipboardChanged();
     // A read of another program's clipboard, or the layout of a large copied text, ended: the text is taken at once.
     void captureReady();
+    // The last steps of viewing a note, once its text can go into the note box at once.
+    void showViewedNote(const QString& description, const QString& text);
     ClipboardWatcher& clipboard() { return *m_clipboard; }
 
     // ---- tray/: the tray icon and menu, hover feedback and the logo ----
@@ -235,6 +237,13 @@ private:
         std::int64_t total = 0;
     };
     std::optional<ListSource> m_listSource;
+    // A note too large to go into the note box at once waits here while its document is laid out.
+    struct PendingView {
+        int number = 0;
+        QString description;
+        QString text;
+    };
+    std::optional<PendingView> m_pendingView;
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_afterDoubleClick = false;

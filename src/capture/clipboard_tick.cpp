@@ -5,12 +5,14 @@
 #include "capture/NoteLayout.h"
 #include "categories/CategoryBox.h"
 #include "common/platform/ClipboardWatcher.h"
+#include "notes/note_rows.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeView>
 
 namespace {
 
@@ -94,5 +96,22 @@ void FrmMain::clipboardChanged() {
 void FrmMain::captureReady() {
     if (Timer1->isActive()) {
         Timer1_Timer();
+    }
+    // A note being viewed waited for its document (or for a capture's layout to end first). It is shown only while
+    // the list still has its row selected: a click elsewhere, Back or a reload has moved on.
+    if (!m_pendingView || m_noteLayout->preparing()) {
+        return;
+    }
+    const std::vector<NoteRow> selected = selectedNoteRows(*this);
+    if (selected.empty() || selected.front().number != m_pendingView->number ||
+        cmdBack->text() != QStringLiteral("View Note") || !lvwNoteDatabase->isVisibleTo(this)) {
+        m_pendingView.reset();
+        return;
+    }
+    if (m_noteLayout->isReady(m_pendingView->text)) {
+        const PendingView view = *m_pendingView;
+        showViewedNote(view.description, view.text);
+    } else {
+        m_noteLayout->prepare(m_pendingView->text);
     }
 }

@@ -1,6 +1,7 @@
 // Viewing a listed note in the window, and opening its file with the desktop's editor.
 #include "app/FrmMain.h"
 
+#include "capture/NoteLayout.h"
 #include "categories/CategoryBox.h"
 #include "common/Files.h"
 #include "common/platform/ClipboardWatcher.h"
@@ -21,6 +22,7 @@ void disableNoteButtons(FrmMain& w) {
 } // namespace
 
 void FrmMain::lvwNoteDatabase_Click() {
+    m_pendingView.reset();
     const std::vector<NoteRow> selected = selectedNoteRows(*this);
     if (selected.empty()) {
         disableNoteButtons(*this);
@@ -44,8 +46,22 @@ void FrmMain::lvwNoteDatabase_Click() {
                               MsgStyle::Exclamation, QStringLiteral("Scribbet"));
         return;
     }
-    setNoteText(read.text);
-    txtName->setText(row.description);
+    // A large note would hold the window for seconds: it is laid out away from it first, and the view ends when
+    // its document is ready (see captureReady).
+    if (NoteLayout::isLarge(read.text) && read.text != noteText() && !m_noteLayout->isReady(read.text)) {
+        m_pendingView = PendingView{row.number, row.description, read.text};
+        if (!m_noteLayout->preparing()) {
+            m_noteLayout->prepare(read.text);
+        }
+        return;
+    }
+    showViewedNote(row.description, read.text);
+}
+
+void FrmMain::showViewedNote(const QString& description, const QString& text) {
+    m_pendingView.reset();
+    setNoteText(text);
+    txtName->setText(description);
     clipboard().setText(noteText());
     setDefaultButton(cmdBack);
 }

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTreeView>
 
@@ -297,8 +298,11 @@ private slots:
             const figures::HandlerTimer timer;
             c.t->lvwNoteDatabase_Click();
         }
+        // A large note is laid out away from the window, which takes it once that is done.
+        QTRY_COMPARE_WITH_TIMEOUT(c.t->noteText().size(), length, 120'000);
         QCOMPARE(c.t.platform.messages().size(), std::size_t{0});
-        QCOMPARE(c.t->noteText().size(), length);
+        QCOMPARE(c.t->txtName->text(), QStringLiteral("typed"));
+        QCOMPARE(c.t->cmdBack->text(), QStringLiteral("View Note"));
     }
 
     void hostileArchives_data() {

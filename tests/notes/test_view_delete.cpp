@@ -106,6 +106,39 @@ private slots:
         QCOMPARE(f.t.platform.messages().size(), size_t{0});
     }
 
+    // A large note is laid out away from the window, which stays free meanwhile and takes the note when it is
+    // ready; a click on another row in between has the last word.
+    void aLargeNoteKeepsTheWindowFree() {
+        NotesFixture f;
+        QVERIFY(f.start({QStringLiteral("Apple")}));
+        f.choose(QStringLiteral("Apple"));
+        QString large;
+        for (int i = 0; large.size() < 3 * 1024 * 1024; ++i) {
+            large += QStringLiteral("line %1 of a long note\n").arg(i);
+        }
+        f.save(QStringLiteral("small"), QStringLiteral("a short note"));
+        f.save(QStringLiteral("large"), large);
+        f.openList();
+        QCOMPARE(f.t->noteListCount(), 2);
+
+        f.clickRow(1);
+        expectButtons(f, true, QStringLiteral("View Note"));
+        QVERIFY(f.t->noteText() != large);
+        QTRY_COMPARE_WITH_TIMEOUT(f.t->noteText().size(), large.size(), 60'000);
+        QCOMPARE(f.t->noteText(), large);
+        QCOMPARE(f.t->txtName->text(), QStringLiteral("large"));
+        QCOMPARE(f.t->defaultButton(), f.t->cmdBack);
+
+        f.clickRow(0);
+        f.clickRow(1);
+        f.clickRow(0);
+        QCOMPARE(f.t->txtName->text(), QStringLiteral("small"));
+        QTest::qWait(1500);
+        QCOMPARE(f.t->noteText(), QStringLiteral("a short note"));
+        QCOMPARE(f.t->txtName->text(), QStringLiteral("small"));
+        QCOMPARE(f.t.platform.messages().size(), size_t{0});
+    }
+
     void focusOnAListWithoutSelectionTakesTheButtonsAway() {
         NotesFixture f;
         QVERIFY(startWithNotes(f));
