@@ -13,7 +13,9 @@
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
+// How long an operation waits for another program's hold on the database to end. The window waits with it, so
+// briefly: a hold longer than this is reported instead ("database is locked") and the inputs stay for a retry.
+constexpr int kBusyTimeoutMs = 1000;
 
 // PRAGMA user_version of a database of the current schema; the earlier one left it at 0.
 constexpr int kSchemaVersion = 1;
