@@ -74,8 +74,9 @@ void FrmMain::cboChoose_Category_Click() {
         cmdOpen->setEnabled(false);
         cmdDeleteNote->setEnabled(false);
     }
-    // A category that still has notes cannot be removed.
-    cmdRemove_Category->setEnabled(noteListCount() == 0 && !text.isEmpty());
+    // A category that still has notes cannot be removed; nor can one whose notes could not be read, which may
+    // have some (removed, they would be listed under no category).
+    cmdRemove_Category->setEnabled(noteListCount() == 0 && !text.isEmpty() && m_listSource.has_value());
     loadCat = true;
     if (lvwNoteDatabase->isVisibleTo(this)) {
         cboChoose_Category->setFocus();

@@ -112,6 +112,20 @@ private slots:
         QCOMPARE(t.platform.messages().size(), size_t{0});
     }
 
+    // Notes that cannot be read may be there: their category is not offered for removal.
+    void anUnreadableDatabaseKeepsRemoveOff() {
+        TestWindow t;
+        t.folder.makeData();
+        writeCategories(t.folder, {QStringLiteral("Home"), QStringLiteral("Work")});
+        t.folder.write(QStringLiteral("\\data\\data.mdb"), QByteArray(4096, 'x'));
+        QVERIFY(t.start());
+        for (int i = 0; i < 2; ++i) {
+            t->selectCategory(i);
+            QCOMPARE(t->noteListCount(), 0);
+            QVERIFY(!t->cmdRemove_Category->isEnabled());
+        }
+    }
+
     void moreThan32767Records() {
         TestWindow t;
         t.folder.makeData();
