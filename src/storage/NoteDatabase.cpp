@@ -163,8 +163,10 @@ std::unique_ptr<NoteDatabase> NoteDatabase::open(const QString& path, QString* e
         return nullptr;
     }
     sqlite3* raw = nullptr;
-    // Without SQLITE_OPEN_CREATE: a file that vanished in the meantime is not made anew.
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // Without SQLITE_OPEN_CREATE: a file that vanished in the meantime is not made anew. A connection serves one
+    // operation on one thread, so it goes without a lock of its own, which every call to read a column would take.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     std::unique_ptr<NoteDatabase> db(new NoteDatabase(raw));
     if (rc != SQLITE_OK) {
         if (raw == nullptr) {
