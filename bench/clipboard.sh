@@ -10,7 +10,6 @@ if [ -z "${DESKTOP_LIB:-}" ]; then
     exec bash "$root/tests/desktop/run-desktop-test.sh" "$root/bench/clipboard.sh" "$build/program"
 fi
 source "$DESKTOP_LIB"
-owner_script="$root/tests/desktop/clipboard_owner.py"
 idle_seconds="${CLIPBOARD_IDLE_SECONDS:-60}"
 
 # A row; the target is a comparison ("<= 260", "< 100", "0") or "-" for a figure shown for scale. A value "<20" is
@@ -25,23 +24,6 @@ row() {
     fi
     printf '%s\t%s\t%s\t\t%s\n' "$1" "$2" "$3" "$holds"
 }
-
-own() {
-    local ready="$WORK/ready.$RANDOM"
-    /usr/bin/python3 "$owner_script" --ready "$ready" "$@" >/dev/null 2>&1 &
-    local pid=$!
-    for _ in $(seq 200); do [ -e "$ready" ] && break; sleep 0.05; done
-    [ -e "$ready" ] || fail "the owner did not take the clipboard"
-    echo "$pid"
-}
-
-gone() {
-    local pid="$1" timeout="$2"
-    for _ in $(seq $((timeout * 20))); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.05; done
-    return 1
-}
-
-lines() { [ -f "$1" ] && wc -l <"$1" || echo 0; }
 
 # The value at a fraction of the sorted numbers on standard input (0.5: the median, 0.95: the 95th percentile).
 quantile() { sort -n | awk -v q="$1" '{ v[NR] = $1 } END { i = int(q * NR + 0.999); if (i < 1) i = 1; print v[i] }'; }

@@ -3,41 +3,16 @@
 # host and a session bus, as on a desktop. Prints rows for bench/run.sh (figure, median, target, ratio, holds;
 # tab-separated). Usage: bench/process.sh BUILD_DIR
 set -euo pipefail
-build="$(cd "$1" && pwd)"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+if [ -z "${DESKTOP_LIB:-}" ]; then
+    export BENCH_BUILD="$(cd "$1" && pwd)"
+    SCRIBBET_NO_A11Y=1 exec bash "$root/tests/desktop/run-desktop-test.sh" "$root/bench/process.sh" \
+        "$BENCH_BUILD/program"
+fi
+source "$DESKTOP_LIB"
+build="$BENCH_BUILD"
 runs="${SCRIBBET_BENCH_RUNS:-11}"
-
-work="$(mktemp -d /tmp/scribbet-bench.XXXXXX)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME="$work/home"
-export XDG_RUNTIME_DIR="$work/run"
-export XDG_DATA_HOME="$HOME/.local/share"
-export XDG_CONFIG_HOME="$HOME/.config"
-export XDG_CACHE_HOME="$HOME/.cache"
-mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset WAYLAND_DISPLAY SESSION_MANAGER
-export QT_QPA_PLATFORM=xcb
-
-eval "$(dbus-launch --sh-syntax)"
-pids+=("$DBUS_SESSION_BUS_PID")
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$work/display")"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-trayer --edge top --align right --widthtype request --height 32 --transparent false --expand true \
-    >"$work/trayer.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdotool search --classname trayer >/dev/null 2>&1 && break; sleep 0.05; done
+work="$WORK"
 
 # A program folder: the executable beside data files with a note table of that many records.
 make_program() {

@@ -3,27 +3,7 @@
 # its owner one read and an unchanged clipboard none; a password manager's secret is never asked for; an owner that
 # hangs never stalls the window, and is read once it answers; a megabyte line comes and goes whole.
 source "$DESKTOP_LIB"
-owner_script="$(dirname "$DESKTOP_LIB")/clipboard_owner.py"
 export SCRIBBET_STALL_LOG="$WORK/stall.log"
-
-# Starts a program that owns the clipboard (arguments: see clipboard_owner.py); prints its pid once it owns it.
-own() {
-    local ready="$WORK/ready.$RANDOM"
-    /usr/bin/python3 "$owner_script" --ready "$ready" "$@" >/dev/null 2>&1 &
-    local pid=$!
-    for _ in $(seq 200); do [ -e "$ready" ] && break; sleep 0.05; done
-    [ -e "$ready" ] || fail "the owner did not take the clipboard"
-    echo "$pid"
-}
-
-# Waits until a process has ended: an owner ends when the program takes the clipboard from it.
-gone() {
-    local pid="$1" timeout="$2"
-    for _ in $(seq $((timeout * 20))); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.05; done
-    return 1
-}
-
-lines() { [ -f "$1" ] && wc -l <"$1" || echo 0; }
 
 clipboard_text() { timeout 10 xclip -o -selection clipboard; }
 

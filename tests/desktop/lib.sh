@@ -66,3 +66,23 @@ wait_a11y() {
     done
     return 1
 }
+
+# Starts a program that owns the clipboard (arguments: see clipboard_owner.py); prints its pid once it owns it.
+own() {
+    local ready="$WORK/ready.$RANDOM"
+    /usr/bin/python3 "$(dirname "$DESKTOP_LIB")/clipboard_owner.py" --ready "$ready" "$@" >/dev/null 2>&1 &
+    local pid=$!
+    for _ in $(seq 200); do [ -e "$ready" ] && break; sleep 0.05; done
+    [ -e "$ready" ] || fail "the owner did not take the clipboard"
+    echo "$pid"
+}
+
+# Waits until a process has ended: an owner ends when the program takes the clipboard from it.
+gone() {
+    local pid="$1" timeout="$2"
+    for _ in $(seq $((timeout * 20))); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.05; done
+    return 1
+}
+
+# The number of lines of a file, 0 when there is none.
+lines() { [ -f "$1" ] && wc -l <"$1" || echo 0; }
