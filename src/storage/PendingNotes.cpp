@@ -21,10 +21,12 @@ QString pendingNotePath(const QString& notePath) {
 
 bool preparePendingFolder(const QString& notePath, QString* error) {
     const QDir data = QFileInfo(notePath).dir();
-    if (QFileInfo(data.filePath(kPendingFolder)).isDir()) {
+    const QFileInfo folder(data.filePath(kPendingFolder));
+    // Notes go nowhere a link would lead them.
+    if (folder.isDir() && !folder.isSymLink()) {
         return true;
     }
-    if (!data.mkdir(kPendingFolder)) {
+    if (folder.isSymLink() || !data.mkdir(kPendingFolder)) {
         if (error != nullptr) {
             *error = QStringLiteral("The folder for notes being saved could not be made.");
         }

@@ -341,6 +341,7 @@ private slots:
         QTest::newRow("data folder gone") << QStringLiteral("no data folder");
         QTest::newRow("data folder read-only") << QStringLiteral("read-only");
         QTest::newRow("disk full") << QStringLiteral("full");
+        QTest::newRow("folder of pending notes is a link") << QStringLiteral("link");
     }
 
     void aFailedSaveKeepsTheNote() {
@@ -364,6 +365,10 @@ private slots:
             QDir().mkpath(database);
         } else if (breakage == QLatin1String("no data folder")) {
             QDir(dataFolder).removeRecursively();
+        } else if (breakage == QLatin1String("link")) {
+            QVERIFY(QDir().mkpath(f.t.folder.file(QStringLiteral("\\elsewhere"))));
+            QVERIFY(
+                QFile::link(f.t.folder.file(QStringLiteral("\\elsewhere")), dataFolder + QStringLiteral("/.pending")));
         } else if (breakage == QLatin1String("read-only")) {
             QFile::setPermissions(dataFolder, QFile::ReadOwner | QFile::ExeOwner);
             QFile probe(dataFolder + QStringLiteral("/probe"));
@@ -395,8 +400,12 @@ private slots:
         QVERIFY(f.t->cmdSave->isEnabled());
         QVERIFY(f.t->isVisible() && !f.t->isMinimized());
         QVERIFY(f.noteFiles().isEmpty());
-        if (breakage == QLatin1String("read-only") || breakage == QLatin1String("full")) {
+        if (breakage == QLatin1String("read-only") || breakage == QLatin1String("full") ||
+            breakage == QLatin1String("link")) {
             QCOMPARE(f.records().size(), size_t{0});
+        }
+        if (breakage == QLatin1String("link")) {
+            QVERIFY(QDir(f.t.folder.file(QStringLiteral("\\elsewhere"))).isEmpty());
         }
     }
 };
