@@ -33,6 +33,14 @@ bool FakePlatform::openUrl(const QString& url) {
 }
 
 TrashResult FakePlatform::moveToTrash(const QString& path) {
+    return putInTrash(path, true);
+}
+
+TrashResult FakePlatform::copyToTrash(const QString& path) {
+    return putInTrash(path, false);
+}
+
+TrashResult FakePlatform::putInTrash(const QString& path, bool move) {
     if (trash.fail) {
         return {false, trash.reason};
     }
@@ -46,8 +54,8 @@ TrashResult FakePlatform::moveToTrash(const QString& path) {
     const QString target =
         QDir(trashFolder)
             .filePath(QString::number(trashedFiles.size()) + QLatin1Char('_') + QFileInfo(path).fileName());
-    if (!QFile::rename(path, target)) {
-        return {false, QStringLiteral("rename failed")};
+    if (move ? !QFile::rename(path, target) : !QFile::copy(path, target)) {
+        return {false, move ? QStringLiteral("rename failed") : QStringLiteral("copy failed")};
     }
     trashedFiles << path;
     return {true, {}};

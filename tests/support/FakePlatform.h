@@ -34,13 +34,14 @@ public:
     bool openFile(const QString& path) override;
     bool openUrl(const QString& url) override;
     TrashResult moveToTrash(const QString& path) override;
+    TrashResult copyToTrash(const QString& path) override;
     std::int64_t bytesAvailable(const QString& path) override;
     QDateTime now() override { return clock; }
     std::uint32_t random() override;
 
     QStringList openedFiles;
     QStringList openedUrls;
-    QStringList trashedFiles; // original paths of the files moved to the fake trash
+    QStringList trashedFiles; // original paths of the files moved or copied to the fake trash
     QString trashFolder;      // where trashed files go; a folder of the test's own
     Trash trash;
     std::int64_t freeBytes = std::int64_t{1} << 40;
@@ -49,6 +50,8 @@ public:
     std::deque<std::uint32_t> randomValues;
 
 private:
+    TrashResult putInTrash(const QString& path, bool move);
+
     std::deque<int> m_answers;
     std::vector<Message> m_messages;
     int m_unexpected = 0;
