@@ -270,7 +270,8 @@ private slots:
     }
 
     // As an ordinary user: a top folder the user cannot write to has no trash for the user unless the administrator
-    // made a shared one; a move then fails and leaves the file, while a copy can still go to the home trash.
+    // made a shared one; a move then fails and leaves the file, while a copy can still go to the home trash. A move
+    // that fails after its record was written takes the record back.
     void anOrdinaryUserWithoutATrashOnTheFileSystemKeepsTheFile() {
         FreshHome home;
         OtherVolume volume(home.path() + QStringLiteral("/volume"));
@@ -303,6 +304,12 @@ private slots:
         const QString shared = volume.top() + QStringLiteral("/.Trash");
         QVERIFY(QDir().mkpath(shared));
         QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        // A move that fails takes its record back with it.
+        QVERIFY(::chmod(QFile::encodeName(data).constData(), 0555) == 0);
+        QVERIFY(!asNobody([&note] { return putInTrash(note, TrashMode::Move).ok; }));
+        QCOMPARE(readFile(note), QByteArray("the user's note\r\n"));
+        QVERIFY(QDir(shared + QStringLiteral("/65534/info")).isEmpty());
+        QVERIFY(::chmod(QFile::encodeName(data).constData(), 0755) == 0);
         QVERIFY(asNobody([&note] { return putInTrash(note, TrashMode::Move).ok; }));
         QVERIFY(!QFileInfo::exists(note));
         QCOMPARE(readFile(shared + QStringLiteral("/65534/files/AbCdEfGhIjKlMnOp.txt")),
