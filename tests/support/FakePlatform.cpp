@@ -33,14 +33,14 @@ bool FakePlatform::openUrl(const QString& url) {
 }
 
 TrashResult FakePlatform::moveToTrash(const QString& path) {
-    return putInTrash(path, true);
+    return fakeTrash(path, true);
 }
 
 TrashResult FakePlatform::copyToTrash(const QString& path) {
-    return putInTrash(path, false);
+    return fakeTrash(path, false);
 }
 
-TrashResult FakePlatform::putInTrash(const QString& path, bool move) {
+TrashResult FakePlatform::fakeTrash(const QString& path, bool move) {
     if (trash.fail) {
         return {false, trash.reason};
     }

@@ -50,7 +50,7 @@ public:
     std::deque<std::uint32_t> randomValues;
 
 private:
-    TrashResult putInTrash(const QString& path, bool move);
+    TrashResult fakeTrash(const QString& path, bool move);
 
     std::deque<int> m_answers;
     std::vector<Message> m_messages;
