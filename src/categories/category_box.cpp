@@ -76,7 +76,7 @@ void FrmMain::cboChoose_Category_Click() {
     }
     // A category that still has notes cannot be removed; nor can one whose notes could not be read, which may
     // have some (removed, they would be listed under no category).
-    cmdRemove_Category->setEnabled(noteListCount() == 0 && !text.isEmpty() && m_listSource.has_value());
+    cmdRemove_Category->setEnabled(noteListCount() == 0 && !text.isEmpty() && m_noteListRead);
     loadCat = true;
     if (lvwNoteDatabase->isVisibleTo(this)) {
         cboChoose_Category->setFocus();
