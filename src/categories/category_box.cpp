@@ -51,6 +51,9 @@ void FrmMain::FillCategoryBox() {
         categoryfile::readNames(categoryIni, m_programFolder, number_of_category_records_value));
     if (cboChoose_Category->listCount() > 0) {
         selectCategory(0);
+    } else {
+        // No category is left to remove (after a restore too, which refills the box without a Remove of its own).
+        cmdRemove_Category->setEnabled(false);
     }
 }
 
