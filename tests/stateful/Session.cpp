@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -43,15 +44,15 @@ struct Named {
 
 constexpr std::array kActions = {
     Named{Action::Choose, "choose", 8},
-    Named{Action::TypeCategory, "type-category", 4},
-    Named{Action::ClearCategory, "clear-category", 4},
+    Named{Action::TypeCategory, "type-category", 5},
+    Named{Action::ClearCategory, "clear-category", 3},
     Named{Action::AddCategory, "add-category", 4},
     Named{Action::RemoveCategory, "remove-category", 3},
-    Named{Action::TypeDescription, "type-description", 6},
-    Named{Action::TypeNote, "type-note", 6},
+    Named{Action::TypeDescription, "type-description", 10},
+    Named{Action::TypeNote, "type-note", 10},
     Named{Action::ClearDescription, "clear-description", 1},
     Named{Action::ClearNote, "clear-note", 1},
-    Named{Action::Save, "save", 8},
+    Named{Action::Save, "save", 12},
     Named{Action::SwitchView, "switch-view", 6},
     Named{Action::Discard, "discard", 1},
     Named{Action::ClickRow, "click-row", 6},
@@ -59,9 +60,9 @@ constexpr std::array kActions = {
     Named{Action::OpenRow, "open-row", 2},
     Named{Action::DeleteRow, "delete-row", 4},
     Named{Action::Sort, "sort", 4},
-    Named{Action::TrayMenu, "tray-menu", 3},
-    Named{Action::TrayDoubleClick, "tray-double-click", 2},
-    Named{Action::CopyElsewhere, "copy-elsewhere", 4},
+    Named{Action::TrayMenu, "tray-menu", 6},
+    Named{Action::TrayDoubleClick, "tray-double-click", 4},
+    Named{Action::CopyElsewhere, "copy-elsewhere", 3},
     Named{Action::CopySecret, "copy-secret", 1},
     Named{Action::CopyInOwnFields, "copy-in-own-fields", 3},
     Named{Action::Preference, "preference", 2},
@@ -269,12 +270,33 @@ bool Session::onScreen() const {
     return t.window->isVisible() && !t.window->isMinimized();
 }
 
+bool Session::reach() {
+    if (!onScreen()) {
+        // The user brings the window back first, as the desktop allows.
+        if (t->TrayIcon != nullptr && t->TrayIcon->isVisible()) {
+            t->TrayIcon_DblClick();
+        } else {
+            t->bringForward();
+        }
+        QCoreApplication::processEvents();
+    }
+    return onScreen();
+}
+
 bool Session::click(QWidget* button) {
-    if (!onScreen() || !button->isVisible() || !button->isEnabled()) {
+    if (!reach() || !button->isVisible() || !button->isEnabled()) {
         return false;
     }
     QTest::mouseClick(button, Qt::LeftButton);
     return true;
+}
+
+void Session::hover(QWidget* label) {
+    if (reach()) {
+        const QPoint at = label->rect().center();
+        QMouseEvent move(QEvent::MouseMove, at, label->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(label, &move);
+    }
 }
 
 void Session::clickRow(int row, bool twice) {
@@ -291,6 +313,10 @@ void Session::clickRow(int row, bool twice) {
 std::optional<Failure> Session::play(const std::vector<Step>& steps) {
     std::mt19937 startDraw(0);
     answers = &startDraw;
+    // A user who has made a few categories already.
+    t.folder.makeData();
+    t.folder.write(QStringLiteral("\\data\\category.dat"),
+                   "[main]\r\ntotal=3\r\n[category]\r\n1=Apple\r\n2=Banana\r\n3=Work  notes\r\n");
     if (!t.start()) {
         return Failure{-1, QStringLiteral("start-up"), QStringLiteral("the program ended at start-up")};
     }
@@ -385,7 +411,7 @@ void Session::perform(const Step& step, std::mt19937& draw) {
     CategoryBox* box = w.cboChoose_Category;
     switch (step.action) {
     case Action::Choose:
-        if (onScreen() && box->listCount() > 0) {
+        if (reach() && box->listCount() > 0) {
             const int i = below(box->listCount(), draw);
             box->setCurrentIndex(i);
             emit box->activated(i);
@@ -393,7 +419,7 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         }
         break;
     case Action::TypeCategory:
-        if (onScreen()) {
+        if (reach()) {
             QLineEdit* edit = box->lineEdit();
             if (chance(2, draw)) {
                 edit->selectAll();
@@ -405,6 +431,7 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         }
         break;
     case Action::ClearCategory:
+        hover(w.lblEnterOrChooseCategory);
         if (click(w.cmdClearCategory)) {
             listRule = ListRule::Empty;
         }
@@ -416,7 +443,10 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         click(w.cmdRemove_Category);
         break;
     case Action::TypeDescription:
-        if (onScreen() && w.txtName->isVisible()) {
+        if (reach() && !w.txtName->isVisible()) {
+            click(w.cmdBack); // to the enter-note view first
+        }
+        if (w.txtName->isVisible()) {
             if (chance(3, draw)) {
                 w.txtName->selectAll();
             }
@@ -424,7 +454,10 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         }
         break;
     case Action::TypeNote:
-        if (onScreen() && w.txtData->isVisible()) {
+        if (reach() && !w.txtData->isVisible()) {
+            click(w.cmdBack);
+        }
+        if (w.txtData->isVisible()) {
             if (chance(3, draw)) {
                 QTest::keyClick(w.txtData, Qt::Key_Return);
             }
@@ -432,9 +465,11 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         }
         break;
     case Action::ClearDescription:
+        hover(w.lblEnterName);
         click(w.cmdClearDescription);
         break;
     case Action::ClearNote:
+        hover(w.lblNote);
         click(w.cmdClearNote);
         break;
     case Action::Save: {
@@ -467,7 +502,7 @@ void Session::perform(const Step& step, std::mt19937& draw) {
     case Action::DoubleClickRow:
     case Action::OpenRow:
     case Action::DeleteRow: {
-        if (!onScreen() || !w.lvwNoteDatabase->isVisible() || w.noteListCount() == 0) {
+        if (!reach() || !w.lvwNoteDatabase->isVisible() || w.noteListCount() == 0) {
             break;
         }
         const int row = below(w.noteListCount(), draw);
@@ -521,7 +556,7 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         break;
     }
     case Action::Sort:
-        if (onScreen() && w.lvwNoteDatabase->isVisible()) {
+        if (reach() && w.lvwNoteDatabase->isVisible()) {
             QHeaderView* header = w.lvwNoteDatabase->header();
             const int c = below(4, draw);
             QTest::mouseClick(
@@ -558,7 +593,7 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         break;
     }
     case Action::CopyInOwnFields: {
-        if (!onScreen()) {
+        if (!reach()) {
             break;
         }
         QWidget* field = nullptr;

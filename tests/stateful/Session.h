@@ -101,8 +101,13 @@ private:
     std::vector<Record> recordsOf(const Files& files, const QString& category) const;
 
     bool onScreen() const;
+    // Brings the window back from the tray (or from being minimised) when it is away, as a user does before using
+    // it; false when it still is not on screen.
+    bool reach();
     // Clicks a button the user can reach; false when it is out of reach or disabled.
     bool click(QWidget* button);
+    // The mouse moves over a label (which shows the Clear button beside it).
+    void hover(QWidget* label);
     void clickRow(int row, bool twice);
 
     TestWindow t;
