@@ -13,6 +13,9 @@ int FakePlatform::messageBox(const QString& text, int style, const QString& titl
         m_answers.pop_front();
         return code;
     }
+    if (answerer) {
+        return answerer(m_messages.back());
+    }
     ++m_unexpected;
     switch (style) {
     case MsgStyle::YesNoExclamation:
