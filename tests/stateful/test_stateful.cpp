@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -119,7 +120,12 @@ private slots:
         // CI: a few thousand steps, in sessions long enough to build up notes, categories and backups.
         const auto seed = static_cast<std::uint32_t>(envInt("SCRIBBET_STATEFUL_SEED", 20261208));
         const int steps = envInt("SCRIBBET_STATEFUL_STEPS", 600);
-        const int sessions = envInt("SCRIBBET_STATEFUL_SESSIONS", 4);
+        int sessions = envInt("SCRIBBET_STATEFUL_SESSIONS", 4);
+        // Under the sanitizers a long run plays fewer sessions: memory faults need no volume, and the slowdown would
+        // take it past any time limit.
+        if (figures::kSanitized) {
+            sessions = std::min(sessions, std::max(1, 9600 / std::max(1, steps)));
+        }
         for (int s = 0; s < sessions; ++s) {
             const std::uint32_t sessionSeed = seed + static_cast<std::uint32_t>(s);
             const Run run = drawRun(sessionSeed, steps);
