@@ -169,8 +169,12 @@ int compareBy(int sortColumn, const ListRow& a, const ListRow& b) {
     switch (sortColumn) {
     case 1:
         return order(a.number, b.number);
-    case 2:
-        return QCollator().compare(a.description, b.description);
+    case 2: {
+        // The list's text sort, like the list views of the desktop, ignores case.
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        return collator.compare(a.description, b.description);
+    }
     case 3: {
         const auto date = [](const QString& text) { return QDate::fromString(text, QStringLiteral("MM/dd/yy")); };
         return order(date(a.date), date(b.date));
