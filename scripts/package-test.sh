@@ -11,7 +11,9 @@ user="scribbet-road"
 work="$(mktemp -d /tmp/scribbet-package.XXXXXX)"
 chmod 755 "$work"
 cleanup() {
-    id "$user" >/dev/null 2>&1 && userdel "$user" 2>/dev/null
+    # A run that failed half-way leaves neither the package nor its user behind.
+    ! dpkg -s scribbet >/dev/null 2>&1 || apt-get purge -y -q scribbet >/dev/null 2>&1 || true
+    ! id "$user" >/dev/null 2>&1 || userdel "$user" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
