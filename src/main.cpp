@@ -7,8 +7,12 @@
 #include "common/platform/QtPlatform.h"
 #include "common/platform/SessionEnd.h"
 #include "common/platform/SessionPlatform.h"
+#include "search/FindNotes.h"
+#include "search/FindRequest.h"
 
 #include <QApplication>
+
+#include <optional>
 
 int main(int argc, char** argv) {
     keepFreedMemoryWarm();
@@ -22,9 +26,15 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     const QString programFolder = QCoreApplication::applicationDirPath();
 
+    const std::optional<QString> find = findRequest(QCoreApplication::arguments());
+
     SingleInstance instance(programFolder);
     if (!instance.becomePrimary()) {
-        instance.activatePrimary();
+        if (find) {
+            instance.sendToPrimary(findMessage(*find));
+        } else {
+            instance.activatePrimary();
+        }
         return 0;
     }
 
@@ -32,12 +42,21 @@ int main(int argc, char** argv) {
     FrmMain window(programFolder, platform);
     platform.setParentWindow(&window);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &FrmMain::bringForward);
+    FindNotes finder(window, programFolder);
+    QObject::connect(&instance, &SingleInstance::messageReceived, &finder, [&finder](const QByteArray& message) {
+        if (const std::optional<QString> text = findText(message)) {
+            finder.openWhenShown(*text);
+        }
+    });
     watchSessionEnd([&window] { window.sessionEnding(); });
     if (!window.Form_Load()) {
         return 0;
     }
     reportFirstPaint(&window);
     window.show();
+    if (find) {
+        finder.openWhenShown(*find);
+    }
     startStallLogFromEnvironment(&app);
     return QApplication::exec();
 }
