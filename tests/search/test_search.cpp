@@ -2,6 +2,7 @@
 // it; the find window as a user drives it; and a start-up that leaves the index alone until the window is painted.
 #include "NotesFixture.h"
 
+#include "app/CommandLine.h"
 #include "categories/CategoryBox.h"
 #include "search/FindNotes.h"
 #include "search/FindRequest.h"
@@ -353,11 +354,14 @@ private slots:
     }
 
     void findRequestOnTheCommandLine() {
-        const QString program = QStringLiteral("scribbet");
-        QCOMPARE(findRequest({program}), std::nullopt);
-        QCOMPARE(findRequest({program, QStringLiteral("--find")}), QString());
-        QCOMPARE(findRequest({program, QStringLiteral("--find"), QStringLiteral("milk tea")}),
+        const CommandLine bare = parseCommandLine({QStringLiteral("--find")});
+        QCOMPARE(bare.outcome, CommandLine::Outcome::Run);
+        QCOMPARE(bare.given.value(QStringLiteral("find")), std::nullopt);
+        QCOMPARE(parseCommandLine({QStringLiteral("--find"), QStringLiteral("milk tea")})
+                     .given.value(QStringLiteral("find")),
                  QStringLiteral("milk tea"));
+        QCOMPARE(parseCommandLine({QStringLiteral("--find=-x")}).given.value(QStringLiteral("find")),
+                 QStringLiteral("-x"));
         QCOMPARE(findText(findMessage(QStringLiteral("Grüße\nzwei"))), QStringLiteral("Grüße\nzwei"));
         QCOMPARE(findText(QByteArray()), std::nullopt);
     }

@@ -53,7 +53,8 @@ TrashResult FakePlatform::moveToTrash(const QString& path) {
     return {true, {}};
 }
 
-std::int64_t FakePlatform::bytesAvailable(const QString&) {
+std::int64_t FakePlatform::bytesAvailable(const QString& path) {
+    spaceAskedFor.append(path);
     return freeBytes;
 }
 
