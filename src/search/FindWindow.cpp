@@ -210,6 +210,7 @@ void FindWindow::showAnswer(const SearchAnswer& answer) {
         lvwFound->currentIndex().isValid() ? m_model->note(lvwFound->currentIndex().row()).theKey : -1;
     m_shownQuery = answer.query;
     m_answered = true;
+    m_firstPage = answer.firstPage;
     m_complete = answer.complete;
     m_waiting = answer.waiting;
     m_model->setAnswer(answer);
@@ -232,9 +233,10 @@ void FindWindow::showCount() {
         text = QStringLiteral("Type a word, or part of one, to find the notes that hold it.");
     } else {
         const int n = m_model->rowCount();
-        text = n == 0   ? QStringLiteral("No notes match.")
-               : n == 1 ? QStringLiteral("1 note matches.")
-                        : QStringLiteral("%1 notes match.").arg(n);
+        text = m_firstPage ? QStringLiteral("%1 or more notes match.").arg(n)
+               : n == 0    ? QStringLiteral("No notes match.")
+               : n == 1    ? QStringLiteral("1 note matches.")
+                           : QStringLiteral("%1 notes match.").arg(n);
     }
     if (m_waiting > 0) {
         text += QStringLiteral("  Still indexing: %1 notes to go, which may match too.").arg(m_waiting);

@@ -73,6 +73,7 @@ private:
     QFileSystemWatcher* m_dataWatcher = nullptr;
     QString m_shownQuery;
     bool m_answered = false;
+    bool m_firstPage = false;
     bool m_complete = true;
     qint64 m_waiting = 0;
 };

@@ -458,7 +458,8 @@ bool SearchIndex::indexNote(std::int64_t key) {
     return rc == SQLITE_DONE;
 }
 
-SearchAnswer SearchIndex::find(const QString& query) {
+SearchAnswer SearchIndex::find(const QString& query, const std::function<void(const SearchAnswer&)>& firstPage,
+                               const std::function<bool()>& superseded) {
     SearchAnswer answer;
     answer.query = query;
     answer.words = searchWords(query);
@@ -517,6 +518,17 @@ SearchAnswer SearchIndex::find(const QString& query) {
             found.noteFile = m_dataFolder + QLatin1Char('/') + name;
         }
         answer.notes.push_back(std::move(found));
+        // More than a window shows: those go on screen while the rest are read.
+        constexpr std::size_t kFirstPage = 100;
+        if (firstPage && answer.notes.size() == kFirstPage) {
+            SearchAnswer first = answer;
+            first.firstPage = true;
+            firstPage(first);
+        }
+        if (superseded && answer.notes.size() % 1024 == 0 && superseded()) {
+            answer.firstPage = true;
+            return answer;
+        }
     }
     noteError(rc);
     return answer;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -29,6 +30,7 @@ struct SearchAnswer {
     std::vector<FoundNote> notes; // newest first (highest "theKey" first)
     bool complete = true;         // false while notes wait to be indexed: more may match
     std::int64_t waiting = 0;     // notes not yet indexed
+    bool firstPage = false;       // only the newest matches; the whole answer follows
 };
 
 // The search index of one program folder: every note's category, description and text, folded (see Fold.h), in an
@@ -62,7 +64,10 @@ public:
     // The notes whose fields hold every word of the query. Words of three characters or more are looked for in the
     // category, description and note text; shorter ones in the category and description only. Looks for changes
     // first, and indexes what they touched when that is little, so that the answer follows the files.
-    SearchAnswer find(const QString& query);
+    // With many matches, firstPage receives the newest ones as soon as they are read, before the rest are; once
+    // superseded says so (a newer query waits), the rest are not read and the answer stays a first page.
+    SearchAnswer find(const QString& query, const std::function<void(const SearchAnswer&)>& firstPage = {},
+                      const std::function<bool()>& superseded = {});
 
 private:
     struct Closer {

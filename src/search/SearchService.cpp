@@ -31,7 +31,11 @@ public:
             return;
         }
         if (const std::optional<QString> query = m_service->takeQuery()) {
-            SearchAnswer answer = m_index.find(*query);
+            const auto send = [service = m_service](const SearchAnswer& page) {
+                QMetaObject::invokeMethod(
+                    service, [service, page] { emit service->answered(page); }, Qt::QueuedConnection);
+            };
+            SearchAnswer answer = m_index.find(*query, send, [service = m_service] { return service->hasQuery(); });
             const qint64 waiting = answer.waiting;
             QMetaObject::invokeMethod(
                 m_service, [service = m_service, answer = std::move(answer)] { emit service->answered(answer); },

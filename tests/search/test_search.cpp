@@ -297,6 +297,37 @@ private slots:
         QVERIFY(keysOf(index.find(QStringLiteral("ould"))) == scan(f, QStringLiteral("ould")));
     }
 
+    // Many matches: the newest go on screen first, and a newer query stops the reading of the rest.
+    void manyMatchesComeNewestFirst() {
+        NotesFixture f;
+        QVERIFY(f.start(kCategories));
+        {
+            const std::unique_ptr<NoteDatabase> db =
+                NoteDatabase::open(f.t.folder.file(QStringLiteral("\\data\\data.mdb")));
+            for (int i = 0; i < 2100; ++i) {
+                QVERIFY(db->add({QStringLiteral("01/01/26"), QStringLiteral("1:00:00 AM"), QStringLiteral("Work"),
+                                 QStringLiteral("Batch %1").arg(i), QStringLiteral("\\data\\none.txt"), 0}));
+            }
+        }
+        SearchIndex index(f.t.folder.path());
+        QVERIFY(index.open());
+        while (index.work(500) > 0) {
+        }
+        std::vector<SearchAnswer> pages;
+        const SearchAnswer whole =
+            index.find(QStringLiteral("BATCH"), [&pages](const SearchAnswer& page) { pages.push_back(page); });
+        QCOMPARE(whole.notes.size(), std::size_t{2100});
+        QVERIFY(!whole.firstPage);
+        QCOMPARE(pages.size(), std::size_t{1});
+        QVERIFY(pages[0].firstPage);
+        std::vector<std::int64_t> newest = keysOf(whole);
+        newest.resize(pages[0].notes.size());
+        QCOMPARE(keysOf(pages[0]), newest);
+        QCOMPARE(whole.notes.front().theDescription, QStringLiteral("Batch 2099"));
+        const SearchAnswer stopped = index.find(QStringLiteral("batch"), {}, [] { return true; });
+        QVERIFY(stopped.firstPage && stopped.notes.size() < whole.notes.size());
+    }
+
     // Ctrl+F, typing, Enter: the main window shows the note as a click on its row does, also for a category that
     // is not in the category file.
     void findWindowShowsTheChosenNote() {
