@@ -23,7 +23,6 @@ public:
     // Opens it once the main window has been painted.
     void openWhenShown(const QString& text);
     FindWindow* findWindow() const { return m_findWindow; }
-    SearchService& service() { return *m_service; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -192,7 +192,6 @@ void FindWindow::openBeside(QWidget* mainWindow, const QString& text) {
 void FindWindow::ask() {
     const QString query = txtFind->text();
     if (searchWords(query).isEmpty()) {
-        m_shownQuery = query;
         m_answered = false;
         m_model->setAnswer(SearchAnswer{});
         showCount();
@@ -208,7 +207,6 @@ void FindWindow::showAnswer(const SearchAnswer& answer) {
     }
     const std::int64_t chosen =
         lvwFound->currentIndex().isValid() ? m_model->note(lvwFound->currentIndex().row()).theKey : -1;
-    m_shownQuery = answer.query;
     m_answered = true;
     m_firstPage = answer.firstPage;
     m_complete = answer.complete;

@@ -71,7 +71,6 @@ private:
     QLabel* lblFound = nullptr;
     FoundNotesModel* m_model = nullptr;
     QFileSystemWatcher* m_dataWatcher = nullptr;
-    QString m_shownQuery;
     bool m_answered = false;
     bool m_firstPage = false;
     bool m_complete = true;

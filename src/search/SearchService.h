@@ -27,7 +27,6 @@ public:
 
     // Opens the index on its thread and indexes whatever waits, in small steps between queries.
     void start();
-    bool started() const { return m_thread != nullptr; }
     // Asks for the notes matching query; answered() follows. Starts the service when it was not yet started.
     void find(const QString& query);
 
