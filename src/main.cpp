@@ -10,10 +10,13 @@
 #include "common/platform/QtPlatform.h"
 #include "common/platform/SessionEnd.h"
 #include "common/platform/SessionPlatform.h"
+#include "search/FindNotes.h"
+#include "search/FindRequest.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -60,10 +63,20 @@ int main(int argc, char** argv) {
     // The program lives on in the tray while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // --find [TEXT]: Find Notes opens with the text, in the running program when there is one.
+    std::optional<QString> find;
+    if (commandLine.isSet(QStringLiteral("find"))) {
+        find = commandLine.given.value(QStringLiteral("find")).value_or(QString());
+    }
+
     // One instance per program folder: in the installed form, one per user.
     SingleInstance instance(folders.programFolder);
     if (!instance.becomePrimary()) {
-        instance.activatePrimary();
+        if (find) {
+            instance.sendToPrimary(findMessage(*find));
+        } else {
+            instance.activatePrimary();
+        }
         return 0;
     }
 
@@ -71,12 +84,21 @@ int main(int argc, char** argv) {
     FrmMain window(folders, platform);
     platform.setParentWindow(&window);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, &FrmMain::bringForward);
+    FindNotes finder(window, folders.programFolder);
+    QObject::connect(&instance, &SingleInstance::messageReceived, &finder, [&finder](const QByteArray& message) {
+        if (const std::optional<QString> text = findText(message)) {
+            finder.openWhenShown(*text);
+        }
+    });
     watchSessionEnd([&window] { window.sessionEnding(); });
     if (!window.Form_Load()) {
         return 0;
     }
     reportFirstPaint(&window);
     window.show();
+    if (find) {
+        finder.openWhenShown(*find);
+    }
     startStallLogFromEnvironment(&app);
     return QApplication::exec();
 }

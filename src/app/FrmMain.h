@@ -200,6 +200,10 @@ public:
     void mnuBackup_Click();
     void mnuRestore_Click();
 
+    // ---- search/: a note chosen in the find window ----
+    // Shows the note as a click on its row does, in the note list of its category.
+    void showFoundNote(std::int64_t theKey, const QString& theCategory);
+
     Platform& platform() { return m_platform; }
 
 protected:

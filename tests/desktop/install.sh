@@ -34,10 +34,15 @@ grep -qF 'Exec="' "$entry" || fail "Exec is not quoted"
 for size in 16 32 48 64 128 256; do
     [ -f "$XDG_DATA_HOME/icons/hicolor/${size}x${size}/apps/scribbet.png" ] || fail "no ${size}px icon"
 done
-# The Exec line leads back to the installed program.
-exec_line="$(sed -n 's/^Exec=//p' "$entry")"
-unescaped="$(printf '%s' "$exec_line" | sed -e 's/\\\\/\\/g' -e 's/^"//' -e 's/"$//' -e 's/\\\([\\"`$]\)/\1/g' -e 's/%%/%/g')"
+# The Exec lines lead back to the installed program: the entry's own, and the "Find Notes" action's with --find.
+unescape() { sed -e 's/\\\\/\\/g' -e 's/^"//' -e 's/"$//' -e 's/\\\([\\"`$]\)/\1/g' -e 's/%%/%/g'; }
+exec_line="$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' "$entry")"
+unescaped="$(printf '%s' "$exec_line" | unescape)"
 [ "$unescaped" = "$prefix/scribbet" ] || fail "Exec leads to '$unescaped'"
+find_line="$(sed -n '/^\[Desktop Action find\]/,$s/^Exec=//p' "$entry")"
+[ "${find_line% --find}" != "$find_line" ] || fail "the Find Notes action does not ask for --find: $find_line"
+[ "$(printf '%s' "${find_line% --find}" | unescape)" = "$prefix/scribbet" ] || fail "Find Notes leads to '$find_line'"
+grep -qx 'Name=Find Notes' "$entry" || fail "no Find Notes action"
 
 before="$(find "$XDG_DATA_HOME" -type f -printf '%p %T@ %s\n' | sort)"
 sleep 1.1
