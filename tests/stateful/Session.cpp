@@ -528,11 +528,12 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         if (step.action == Action::ClickRow) {
             const QString text = fileText(t.folder.read(record.path));
             if (w.noteText() != text || w.txtName->text() != record.description) {
-                stepProblem = QStringLiteral("a row shows another note: row %1 (number %2) shows \"%3\", its note "
-                                             "\"%4\" holds \"%5\"")
-                                  .arg(row)
-                                  .arg(number)
-                                  .arg(w.noteText(), record.description, text);
+                stepProblem =
+                    QStringLiteral("a row shows another note: row %1 (number %2) shows \"%3\" (description \"%4\"), "
+                                   "its note \"%5\" holds \"%6\"")
+                        .arg(row)
+                        .arg(number)
+                        .arg(w.noteText(), w.txtName->text(), record.description, text);
             }
         }
         if (step.action == Action::OpenRow) {
