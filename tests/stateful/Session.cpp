@@ -516,9 +516,20 @@ void Session::perform(const Step& step, std::mt19937& draw) {
             break;
         }
         const int row = below(w.noteListCount(), draw);
-        const int number = rowsOf(w.lvwNoteDatabase)[static_cast<std::size_t>(row)].number;
+        const std::vector<ListRow> rows = rowsOf(w.lvwNoteDatabase);
+        const int number = rows[static_cast<std::size_t>(row)].number;
         const Files before = readFiles();
-        const std::vector<Record> listed = recordsOf(before, shownCategory);
+        // Bringing the window back may have filled the list for the box's text.
+        const auto shows = [&](const std::vector<Record>& records) {
+            return records.size() == rows.size() && std::all_of(rows.begin(), rows.end(), [&](const ListRow& shown) {
+                       return shown.number >= 1 && static_cast<std::size_t>(shown.number) <= records.size() &&
+                              records[static_cast<std::size_t>(shown.number - 1)].description == shown.description;
+                   });
+        };
+        std::vector<Record> listed = recordsOf(before, shownCategory);
+        if (!shows(listed)) {
+            listed = recordsOf(before, trimSpaces(box->text()));
+        }
         if (number < 1 || static_cast<std::size_t>(number) > listed.size()) {
             break; // the invariant after the last step has already judged the rows
         }
