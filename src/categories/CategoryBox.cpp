@@ -12,6 +12,9 @@ CategoryBox::CategoryBox(QWidget* parent) : QComboBox(parent) {
     setCompleter(nullptr);
     setMaxVisibleItems(8);
     lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+    // Qt selects, and reports as activated, an item whose name was typed once the edit field loses the focus; a typed
+    // name is no choice here (a click on the note list would refill it under the mouse), so that is left out.
+    disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
     connect(this, &QComboBox::activated, this, [this] { emit userSelected(); });
     connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& typed) {
         // An edit leaves no item selected, as in a plain drop-down combo box.

@@ -144,6 +144,29 @@ private slots:
         QCOMPARE(t.platform.messages().size(), size_t{0});
     }
 
+    void typingAListedNameAndLeavingTheBoxDoesNotChooseIt() {
+        // Only a choice from the list chooses: a typed name that matches an item leaves the list alone when the
+        // focus goes elsewhere, so a click on a row reaches the note that row showed.
+        TestWindow t;
+        t.folder.makeData();
+        writeCategories(t.folder, {QStringLiteral("Apple"), QStringLiteral("Banana")});
+        addNote(t.folder, QStringLiteral("Apple"), QStringLiteral("a"));
+        addNote(t.folder, QStringLiteral("Banana"), QStringLiteral("b"));
+        QVERIFY(t.start());
+        t->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(t.window.get()));
+        t->cmdOpenDatabase->click();
+        type(t, QStringLiteral("Banana"));
+        QVERIFY(t->cboChoose_Category->lineEdit()->hasFocus());
+        QTreeView* list = t->lvwNoteDatabase;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 1)).center());
+        QCOMPARE(list->model()->data(list->model()->index(0, 1)).toString(), QStringLiteral("a"));
+        const QModelIndexList selected = list->selectionModel()->selectedRows(1);
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.front().data().toString(), QStringLiteral("a"));
+        QCOMPARE(t->cboChoose_Category->text(), QStringLiteral("Banana"));
+    }
+
     void clearWithOneOrNoNotes() {
         TestWindow t;
         t.folder.makeData();

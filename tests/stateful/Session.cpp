@@ -516,9 +516,20 @@ void Session::perform(const Step& step, std::mt19937& draw) {
             break;
         }
         const int row = below(w.noteListCount(), draw);
-        const int number = rowsOf(w.lvwNoteDatabase)[static_cast<std::size_t>(row)].number;
+        const std::vector<ListRow> rows = rowsOf(w.lvwNoteDatabase);
+        const int number = rows[static_cast<std::size_t>(row)].number;
         const Files before = readFiles();
-        const std::vector<Record> listed = recordsOf(before, shownCategory);
+        // Bringing the window back may have filled the list for the box's text.
+        const auto shows = [&](const std::vector<Record>& records) {
+            return records.size() == rows.size() && std::all_of(rows.begin(), rows.end(), [&](const ListRow& shown) {
+                       return shown.number >= 1 && static_cast<std::size_t>(shown.number) <= records.size() &&
+                              records[static_cast<std::size_t>(shown.number - 1)].description == shown.description;
+                   });
+        };
+        std::vector<Record> listed = recordsOf(before, shownCategory);
+        if (!shows(listed)) {
+            listed = recordsOf(before, trimSpaces(box->text()));
+        }
         if (number < 1 || static_cast<std::size_t>(number) > listed.size()) {
             break; // the invariant after the last step has already judged the rows
         }
@@ -528,11 +539,12 @@ void Session::perform(const Step& step, std::mt19937& draw) {
         if (step.action == Action::ClickRow) {
             const QString text = fileText(t.folder.read(record.path));
             if (w.noteText() != text || w.txtName->text() != record.description) {
-                stepProblem = QStringLiteral("a row shows another note: row %1 (number %2) shows \"%3\", its note "
-                                             "\"%4\" holds \"%5\"")
-                                  .arg(row)
-                                  .arg(number)
-                                  .arg(w.noteText(), record.description, text);
+                stepProblem =
+                    QStringLiteral("a row shows another note: row %1 (number %2) shows \"%3\" (description \"%4\"), "
+                                   "its note \"%5\" holds \"%6\"")
+                        .arg(row)
+                        .arg(number)
+                        .arg(w.noteText(), w.txtName->text(), record.description, text);
             }
         }
         if (step.action == Action::OpenRow) {
