@@ -19,6 +19,10 @@ for f in scribbet original/data.mdb original/category.dat original/settings.dat 
 done
 [ -d "$prefix/backup" ] || fail "missing backup/"
 [ ! -e "$prefix/data" ] || fail "data/ must not be installed"
+# The Debian package's layout stays out of the portable folder.
+for f in bin share usr; do
+    [ ! -e "$prefix/$f" ] || fail "$f/ must not be installed"
+done
 
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
 mkdir -p "$HOME"
@@ -51,5 +55,7 @@ sleep 1.1
 
 # The package holds the same folder.
 (cd "$build_dir" && cpack -G TGZ -B "$work/package" >/dev/null)
-tar -tzf "$work"/package/scribbet-*.tar.gz | grep '/original/data.mdb$' >/dev/null || fail "the package lacks original/"
+contents="$(tar -tzf "$work"/package/scribbet-*.tar.gz)"
+echo "$contents" | grep '/original/data.mdb$' >/dev/null || fail "the package lacks original/"
+! echo "$contents" | grep -E '/(bin|share)/' >/dev/null || fail "the .tar.gz holds the Debian package's layout"
 echo "install: ok"
