@@ -169,6 +169,7 @@ bool SearchIndex::open() {
 }
 
 bool SearchIndex::openFile(bool fresh) {
+    m_waiting.reset();
     m_db.reset();
     m_stamp.reset();
     m_damaged = false;
@@ -266,12 +267,14 @@ void SearchIndex::refresh() {
 }
 
 void SearchIndex::markFile(const QString& name) {
+    m_waiting.reset();
     const Statement mark = prepare(m_db.get(), "UPDATE notes SET fileSize = NULL WHERE fileName = ?1");
     bind(mark.get(), 1, name);
     noteError(sqlite3_step(mark.get()));
 }
 
 void SearchIndex::markAllFilesByStat() {
+    m_waiting.reset();
     const Statement all =
         prepare(m_db.get(), "SELECT theKey, fileName, fileSize, fileModified FROM notes WHERE fileSize IS NOT NULL");
     if (!all) {
@@ -309,6 +312,7 @@ void SearchIndex::followDatabase() {
     if (!database) {
         return;
     }
+    m_waiting.reset();
     const Statement find =
         prepare(m_db.get(), "SELECT theCategory, theDescription, theDate, theTime, thePath FROM notes "
                             "WHERE theKey = ?1");
@@ -386,8 +390,11 @@ std::int64_t SearchIndex::waiting() {
     if (!m_db) {
         return 0;
     }
-    const Statement count = prepare(m_db.get(), "SELECT count(*) FROM notes WHERE fileSize IS NULL");
-    return count && sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
+    if (!m_waiting) {
+        const Statement count = prepare(m_db.get(), "SELECT count(*) FROM notes WHERE fileSize IS NULL");
+        m_waiting = count && sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
+    }
+    return *m_waiting;
 }
 
 std::int64_t SearchIndex::work(int limit) {
@@ -407,10 +414,15 @@ std::int64_t SearchIndex::work(int limit) {
         return 0;
     }
     exec("BEGIN");
+    bool all = true;
     for (const std::int64_t key : keys) {
-        indexNote(key);
+        all = indexNote(key) && all;
     }
-    exec("COMMIT");
+    if (exec("COMMIT") && all && m_waiting) {
+        m_waiting = std::max<std::int64_t>(0, *m_waiting - static_cast<std::int64_t>(keys.size()));
+    } else {
+        m_waiting.reset();
+    }
     return waiting();
 }
 

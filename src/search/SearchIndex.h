@@ -88,4 +88,7 @@ private:
     std::unique_ptr<FolderWatch> m_watch;
     std::optional<DatabaseStamp> m_stamp; // of the note database as last followed
     bool m_damaged = false;
+    // The count of waiting notes while nothing but indexing changed it; counting them anew each step of a build
+    // would cost more, the more notes there are.
+    std::optional<std::int64_t> m_waiting;
 };
