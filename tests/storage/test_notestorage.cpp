@@ -2,6 +2,7 @@
 #include "StorageTests.h"
 
 #include "FakePlatform.h"
+#include "OrdinaryUser.h"
 
 #include "storage/NoteDatabase.h"
 #include "storage/NoteFile.h"
@@ -484,13 +485,13 @@ private slots:
         QVERIFY(!read.ok);
         QCOMPARE(read.errorNumber, 75);
 
-        if (::geteuid() == 0) {
-            QSKIP("permissions do not apply to root");
-        }
         const QString locked = m_dir.filePath(QStringLiteral("locked.txt"));
         writeBytes(locked, "x\r\n");
         QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
-        read = readNoteFile(locked);
+        {
+            const OrdinaryUser user(m_dir.path());
+            read = readNoteFile(locked);
+        }
         QCOMPARE(read.errorNumber, 70);
         QCOMPARE(read.errorDescription, QStringLiteral("Permission denied"));
     }
