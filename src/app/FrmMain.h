@@ -5,6 +5,7 @@
 #include "storage/cInifile.h"
 
 #include <QPixmap>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -208,6 +209,8 @@ private:
     // Lets the list handle a mouse event before the window's own list handlers run.
     void forwardListEvent(QObject* viewport, QEvent* event);
     void centreOnScreen();
+    // The window's frame may have become known: a window centred without it is centred again.
+    void frameKnown();
     void releaseMemorySoon();
     // True when the list already shows what LoadNoteList would read; then only the captions are brought up to date.
     bool showsAlready(const std::optional<DatabaseStamp>& stamp, const QString& category);
@@ -244,8 +247,11 @@ private:
         QString text;
     };
     std::optional<PendingView> m_pendingView;
+    // Where start-up put the window while its frame was still unknown; empty once it was centred with the frame.
+    std::optional<QPoint> m_centredWithoutFrame;
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_afterDoubleClick = false;
     bool m_forwardingListEvent = false;
+    bool m_forwardingCopy = false;
 };

@@ -11,7 +11,10 @@ CategoryBox::CategoryBox(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
     setMaxVisibleItems(8);
+    // No context menu in the edit field. The box's own menu handler would show the field's menu all the same (the
+    // field passes the request up to the box), so the box has none either.
     lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+    setContextMenuPolicy(Qt::NoContextMenu);
     connect(this, &QComboBox::activated, this, [this] { emit userSelected(); });
     connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& typed) {
         // An edit leaves no item selected, as in a plain drop-down combo box.
