@@ -412,8 +412,18 @@ void FrmMain::clearDefaultButton(QPushButton* button) {
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        // Enter presses the focused button, or else the window's default button.
         auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut)) && watched->isWidgetType() &&
+            !m_forwardingCopy) {
+            // A copy in the program's own fields (the note box, the description, the category box, the list) is
+            // the user's own: the clipboard watch must not take it for text copied elsewhere.
+            const ClipboardWatcher::OwnCopy own(*m_clipboard);
+            m_forwardingCopy = true;
+            QCoreApplication::sendEvent(watched, event);
+            m_forwardingCopy = false;
+            return true;
+        }
+        // Enter presses the focused button, or else the window's default button.
         if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
             (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
             break;
@@ -461,6 +471,12 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
             m_afterDoubleClick = true;
             lvwNoteDatabase_DblClick();
             return true;
+        }
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        if (watched == this) {
+            frameKnown();
         }
         break;
     case QEvent::FocusIn:

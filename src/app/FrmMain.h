@@ -6,6 +6,7 @@
 #include "storage/cInifile.h"
 
 #include <QPixmap>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -217,6 +218,8 @@ private:
     // Lets the list handle a mouse event before the window's own list handlers run.
     void forwardListEvent(QObject* viewport, QEvent* event);
     void centreOnScreen();
+    // The window's frame may have become known: a window centred without it is centred again.
+    void frameKnown();
     void releaseMemorySoon();
     // Runs the exit path for a close request; false when the request was cancelled.
     bool requestUnload(int unloadMode);
@@ -246,8 +249,11 @@ private:
         QString text;
     };
     std::optional<PendingView> m_pendingView;
+    // Where start-up put the window while its frame was still unknown; empty once it was centred with the frame.
+    std::optional<QPoint> m_centredWithoutFrame;
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_afterDoubleClick = false;
     bool m_forwardingListEvent = false;
+    bool m_forwardingCopy = false;
 };

@@ -35,6 +35,8 @@ bool FrmMain::Form_Load() {
 }
 
 void FrmMain::InitializeProgram() {
+    // Sized and centred before anything can be said: a message of start-up appears over the window's place.
+    centreOnScreen();
     const QString dataFolder = programPath(QStringLiteral("\\data"));
     if (!DirExists(dataFolder)) {
         QDir().mkpath(dataFolder);
@@ -45,8 +47,11 @@ void FrmMain::InitializeProgram() {
     RemoveUnfinishedSaves(dataFolder, dataFiles);
     for (const QString& name : dataFiles) {
         const QString live = programPath(QStringLiteral("\\data\\") + name);
-        if (!FileExists(live)) {
-            CopyFileIfPresent(sharedPath(QStringLiteral("\\original\\") + name), live, true);
+        // Only a missing file is made from its pristine copy. One that is there but cannot be read (another user's,
+        // no permission, a link to a drive not mounted) may hold every note: it is left as it is, and whoever reads
+        // it says that it cannot.
+        if (!EntryExists(live)) {
+            CopyFileIfPresent(sharedPath(QStringLiteral("\\original\\") + name), live);
         }
     }
     if (!FileExists(programPath(QStringLiteral("\\data\\data.mdb")))) {
@@ -67,7 +72,6 @@ void FrmMain::InitializeProgram() {
     if (cboChoose_Category->listCount() == 0) {
         cmdRemove_Category->setEnabled(false);
     }
-    centreOnScreen();
     setWindowTitle(QStringLiteral("Scribbet 1.6"));
     if (cboChoose_Category->listCount() == 0) {
         cmdAdd_category->setEnabled(false);
@@ -83,6 +87,20 @@ void FrmMain::centreOnScreen() {
     const QRect screenArea = target->geometry();
     const QRect frame = frameGeometry();
     // As computed, also when the screen is smaller than the window (a negative position).
-    move(screenArea.x() + (screenArea.width() - frame.width()) / 2,
-         screenArea.y() + (screenArea.height() - frame.height()) / 2);
+    const QPoint place(screenArea.x() + (screenArea.width() - frame.width()) / 2,
+                       screenArea.y() + (screenArea.height() - frame.height()) / 2);
+    move(place);
+    // Until the window is on screen its frame (title bar, borders) is unknown, and the window is centred without it.
+    m_centredWithoutFrame = frame.size() == size() ? std::optional<QPoint>(place) : std::nullopt;
+}
+
+void FrmMain::frameKnown() {
+    // Centred once more with the frame, unless something has moved the window meanwhile.
+    if (m_centredWithoutFrame && frameGeometry().size() != size()) {
+        const bool stillThere = frameGeometry().topLeft() == *m_centredWithoutFrame;
+        m_centredWithoutFrame.reset();
+        if (stillThere) {
+            centreOnScreen();
+        }
+    }
 }

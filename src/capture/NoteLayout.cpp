@@ -1,5 +1,7 @@
 #include "capture/NoteLayout.h"
 
+#include "storage/NoteFile.h"
+
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -69,8 +71,7 @@ void NoteLayout::prepare(const QString& text) {
                 line->setCacheEnabled(true);
             }
         }
-        ready->noteText = document.toRawText();
-        ready->noteText.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        ready->noteText = withBoxLineEnds(document.toRawText());
         document.moveToThread(window);
         // Should the layout object go before this arrives, the event is dropped and the document with it.
         QMetaObject::invokeMethod(

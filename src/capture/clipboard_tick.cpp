@@ -6,6 +6,7 @@
 #include "categories/CategoryBox.h"
 #include "common/platform/ClipboardWatcher.h"
 #include "notes/note_rows.h"
+#include "storage/NoteFile.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -21,10 +22,15 @@ bool onScreen(const QWidget* window) {
     return window->isVisible() && !window->isMinimized();
 }
 
+// Outside a capture the clipboard holds the note text (every change of the note puts it there), or what the user
+// copied in the program's own fields; neither is text copied elsewhere. The note box holds every line break as LF, so
+// text that another program copies with CR LF is compared with its line breaks made the same.
+bool holdsNote(const ClipboardContent& clipboard, const QString& note) {
+    return clipboard.ownCopy || withBoxLineEnds(clipboard.text) == note;
+}
+
 void takeCopiedText(FrmMain& w, const ClipboardContent& clipboard) {
-    // Outside a capture the clipboard holds the note text (every change of the note puts it there), so an unchanged
-    // clipboard ends the tick here.
-    if (clipboard.text == w.noteText()) {
+    if (holdsNote(clipboard, w.noteText())) {
         return;
     }
     w.txtHidden->setText(w.noteText());
@@ -70,7 +76,7 @@ void FrmMain::Timer1_Timer() {
     // A copy: the capture replaces the watcher's content with the note through the note's change handler.
     const ClipboardContent clipboard = m_clipboard->content();
     // A large text to be taken is laid out away from the window first.
-    if (clipboard.hasText && !clipboard.text.isEmpty() && clipboard.text != noteText()) {
+    if (clipboard.hasText && !clipboard.text.isEmpty() && !holdsNote(clipboard, noteText())) {
         const QString note = chkAppend->isChecked() ? noteText() + QLatin1Char('\n') + clipboard.text : clipboard.text;
         if (NoteLayout::isLarge(note) && !m_noteLayout->isReady(note)) {
             m_noteLayout->prepare(note);

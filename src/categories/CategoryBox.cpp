@@ -11,7 +11,10 @@ CategoryBox::CategoryBox(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
     setMaxVisibleItems(8);
+    // No context menu in the edit field. The box's own menu handler would show the field's menu all the same (the
+    // field passes the request up to the box), so the box has none either.
     lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+    setContextMenuPolicy(Qt::NoContextMenu);
     // Qt selects, and reports as activated, an item whose name was typed once the edit field loses the focus; a typed
     // name is no choice here (a click on the note list would refill it under the mouse), so that is left out.
     disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);

@@ -56,7 +56,9 @@ void FrmMain::cmdAdd_category_Click() {
     // Stored as typed: the collapsed form only finds duplicates.
     const QString kept = cboChoose_Category->text();
     if (!categoryfile::writeTotalAndName(categoryIni, m_programFolder, number_of_category_records_value + 1, kept)) {
-        // Nothing was written (a full or read-only disk): the typed name stays in the box, and Add with it.
+        // Nothing was written (a full or read-only disk): the typed name stays in the box, and Add with it. No
+        // refill follows to swallow a Click, so the next choice in the box is a choice again.
+        loadCat = true;
         return;
     }
     FillCategoryBox();

@@ -21,6 +21,11 @@ bool FileExists(const QString& path) {
     return file.open(QIODevice::ReadOnly);
 }
 
+bool EntryExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
 bool DirExists(const QString& path) {
     const QFileInfo info(path);
     return info.isDir() && QDir(path).isReadable();
@@ -31,7 +36,7 @@ bool CopyFileIfPresent(const QString& source, const QString& destination, bool o
     if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly)) {
         return false;
     }
-    if (!overwrite && QFileInfo::exists(destination)) {
+    if (!overwrite && EntryExists(destination)) {
         return false;
     }
     // Written beside the destination and renamed over it, so a failed copy never leaves half a file.

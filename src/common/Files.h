@@ -10,9 +10,12 @@ QString ProgramPath(const QString& programFolder, const QString& suffix);
 
 // True when the file can be opened for reading; a file that exists but cannot be read counts as missing.
 bool FileExists(const QString& path);
+// True when anything stands at the path: a file of any kind, a folder, a link (also one that leads nowhere).
+bool EntryExists(const QString& path);
 // True when the path names a folder that holds at least one entry or can be listed.
 bool DirExists(const QString& path);
-// Copies source over destination when the source exists; false when it does not or the copy failed.
+// Copies source to destination when the source exists; false when it does not or the copy failed. Without
+// overwrite, an existing destination is never replaced; a new file gets the permissions of any new file.
 bool CopyFileIfPresent(const QString& source, const QString& destination, bool overwrite = false);
 // Moves a file to the desktop's trash; true only when it reached a trash it can be restored from.
 bool RecycleFile(Platform& platform, const QString& path, QString* reason = nullptr);

@@ -2,6 +2,7 @@
 #include "app/FrmMain.h"
 
 #include "capture/NoteLayout.h"
+#include "storage/NoteFile.h"
 
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -9,9 +10,8 @@
 QString FrmMain::noteText() const {
     if (!m_noteTextKnown) {
         // The raw text keeps no-break spaces, which toPlainText() would turn into plain ones; only the separators
-        // between paragraphs become line ends.
-        m_noteText = txtData->document()->toRawText();
-        m_noteText.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        // between paragraphs, and the line breaks that Shift+Enter types, become line ends.
+        m_noteText = withBoxLineEnds(txtData->document()->toRawText());
         m_noteTextKnown = true;
     }
     return m_noteText;

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 
@@ -45,8 +47,35 @@ QString fold(const QString& name) {
     return name.trimmed().toCaseFolded();
 }
 
+// Windows-1252 from 0x80 to 0x9F; the five places it leaves open keep their own code, as web browsers read them, so
+// that every byte has a character of its own. Every other byte is the character of that code.
+constexpr char16_t kWindows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool isUtf8(QByteArrayView bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return true;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString ignored = utf8(bytes);
+    return !utf8.hasError();
+}
+
+// Text in a key file is UTF-8. Bytes that are not come from a file written in an 8-bit code page (as older systems
+// wrote them): they are read as Windows-1252, and a write puts the same bytes back (see eightBitForms).
 QString decode(const QByteArray& bytes, qsizetype from, qsizetype to) {
-    return QString::fromUtf8(bytes.constData() + from, to - from);
+    const QByteArrayView view(bytes.constData() + from, to - from);
+    if (isUtf8(view)) {
+        return QString::fromUtf8(view);
+    }
+    QString text(view.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(view[i]);
+        text[i] = QChar(byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t{byte});
+    }
+    return text;
 }
 
 const char* findByte(const QByteArray& bytes, qsizetype from, qsizetype to, char c) {
@@ -180,8 +209,32 @@ bool validKey(const QString& key) {
            !name.startsWith(QLatin1Char('#'));
 }
 
-QByteArray entryLine(const QString& key, const QString& value) {
-    return key.toUtf8() + '=' + value.toUtf8() + kLineEnd;
+// The bytes of the values that the document holds in an 8-bit code page, by the text they read as.
+using EightBitForms = QHash<QString, QByteArray>;
+
+EightBitForms eightBitForms(const Document& doc) {
+    EightBitForms forms;
+    for (const Line& line : doc.lines) {
+        if (line.kind != Kind::Entry) {
+            continue;
+        }
+        const QByteArrayView bytes(doc.bytes.constData() + line.valueBegin, line.contentEnd - line.valueBegin);
+        if (!isUtf8(bytes)) {
+            forms.insert(decode(doc.bytes, line.valueBegin, line.contentEnd), bytes.toByteArray());
+        }
+    }
+    return forms;
+}
+
+// A value that the file held in its 8-bit form is written back in that form, also under another key (a list
+// renumbered); any other is written as UTF-8.
+QByteArray encodeValue(const EightBitForms& forms, const QString& value) {
+    const auto found = forms.constFind(value);
+    return found != forms.constEnd() ? found.value() : value.toUtf8();
+}
+
+QByteArray entryLine(const QString& key, const QByteArray& value) {
+    return key.toUtf8() + '=' + value + kLineEnd;
 }
 
 void endLastLine(QByteArray& out) {
@@ -194,8 +247,8 @@ bool save(const QString& path, const Document& doc, const QByteArray& bytes) {
     if (doc.exists && bytes == doc.bytes) {
         return true;
     }
-    // A file the user may not write stays as it is, though its folder would let a new file be renamed over it.
-    if (doc.exists && !QFileInfo(path).isWritable()) {
+    // A file the user made read-only stays as it is, although its folder would let a new file take its place.
+    if (QFile existing(path); doc.exists && !existing.open(QIODevice::Append | QIODevice::ExistingOnly)) {
         return false;
     }
     SavingFile file(path);
@@ -235,13 +288,14 @@ std::optional<QByteArray> withValues(const Document& doc, const QString& section
             changes.push_back(entry);
         }
     }
+    const EightBitForms forms = eightBitForms(doc);
     const std::optional<Range> range = findSection(doc, section);
     if (!range) {
         QByteArray out = doc.bytes;
         endLastLine(out);
         out += '[' + section.toUtf8() + ']' + kLineEnd;
         for (const Entry& entry : changes) {
-            out += entryLine(entry.first, entry.second);
+            out += entryLine(entry.first, encodeValue(forms, entry.second));
         }
         return out;
     }
@@ -252,12 +306,13 @@ std::optional<QByteArray> withValues(const Document& doc, const QString& section
     for (const Entry& entry : changes) {
         const auto found = entries.constFind(fold(entry.first));
         if (found == entries.constEnd()) {
-            appended += entryLine(entry.first, entry.second);
+            appended += entryLine(entry.first, encodeValue(forms, entry.second));
             continue;
         }
         // The name part and the line end stay as they were; only the value changes.
         const Line& line = doc.lines[found.value()];
-        replaced[found.value()] = doc.bytes.mid(line.begin, line.valueBegin - line.begin) + entry.second.toUtf8() +
+        replaced[found.value()] = doc.bytes.mid(line.begin, line.valueBegin - line.begin) +
+                                  encodeValue(forms, entry.second) +
                                   doc.bytes.mid(line.contentEnd, line.end - line.contentEnd);
     }
     // New keys go after the section's last non-blank line, so blank lines before the next section stay there.

@@ -10,11 +10,13 @@
 // The key-file reader and writer beneath cInifile. Files are "[section]" lines and "key=value" lines; lines that
 // start with ";" or "#" are comments. Section and key names match without regard to case and ignore surrounding
 // blanks; a value is everything after the first "=" up to the end of the line, byte for byte (UTF-8). Lines may end
-// in CR LF or LF; lines written anew end in CR LF.
+// in CR LF or LF; lines written anew end in CR LF. A value whose bytes are not UTF-8 (a file written in an 8-bit code
+// page) reads as Windows-1252, and a write puts the same text back as the same bytes, under any key of the file.
 // When a section or key appears more than once, the first one counts.
 // A write changes exactly one line in place (or appends it to its section, creating section and file when missing)
 // and keeps every other line byte for byte; it goes through a temporary file that is renamed over the target, so
-// the file is never left half-written. A missing folder is not created.
+// the file is never left half-written. A missing folder is not created; a file that cannot be read, or that the user
+// may not write, is never replaced.
 // Names that cannot stand in a key file (a key with "=", a section with "]", either with a line break, an empty
 // key) and values with a line break are refused: the write fails and the file is left alone.
 namespace keyfile {

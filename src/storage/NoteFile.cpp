@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -60,9 +61,38 @@ QString MakeRandomKey(const std::function<std::uint32_t()>& random, int mode, in
     return key;
 }
 
+QString withBoxLineEnds(const QString& text) {
+    const auto isBreak = [](QChar c) {
+        return c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+    };
+    // Most texts have none of these: they are passed on as they are, without a copy.
+    const qsizetype first = std::find_if(text.cbegin(), text.cend(), isBreak) - text.cbegin();
+    if (first == text.size()) {
+        return text;
+    }
+    QString lines;
+    lines.reserve(text.size());
+    lines.append(QStringView(text).first(first));
+    for (qsizetype i = first; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!isBreak(c)) {
+            lines.append(c);
+            continue;
+        }
+        lines.append(u'\n');
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            ++i;
+        }
+    }
+    return lines;
+}
+
 QByteArray noteTextToFileBytes(const QString& text) {
     QString lines = text;
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    // The line and paragraph separators break lines too; a lone CR is a character of the text.
+    lines.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    lines.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     lines.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     lines += QLatin1String("\r\n");
     return lines.toUtf8();
@@ -70,25 +100,36 @@ QByteArray noteTextToFileBytes(const QString& text) {
 
 NoteWriteResult writeNoteFile(const QString& path, const QString& text) {
     NoteWriteResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        const QFileInfo info(path);
-        result.alreadyExists = info.exists() || info.isSymLink();
-        result.error = file.errorString();
+    const QByteArray name = QFile::encodeName(path);
+    // Written through the system's own calls, so that every failure keeps the system's reason (a full disk, a file
+    // too large, no permission) for the message that reports it.
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        result.alreadyExists = errno == EEXIST;
+        result.error = systemError();
         return result;
     }
     const QByteArray bytes = noteTextToFileBytes(text);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        result.error = file.errorString();
-    } else if (::fsync(file.handle()) != 0) {
+    qsizetype written = 0;
+    while (written < bytes.size() && result.error.isEmpty()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<std::size_t>(bytes.size() - written));
+        if (n > 0) {
+            written += n;
+        } else if (n == 0) {
+            errno = EIO; // nothing taken and no reason given
+            result.error = systemError();
+        } else if (errno != EINTR) {
+            result.error = systemError();
+        }
+    }
+    if (result.error.isEmpty() && ::fsync(fd) != 0) {
         result.error = systemError();
     }
-    file.close();
-    if (result.error.isEmpty() && file.error() != QFileDevice::NoError) {
-        result.error = file.errorString();
+    if (::close(fd) != 0 && result.error.isEmpty()) {
+        result.error = systemError();
     }
     if (!result.error.isEmpty()) {
-        file.remove();
+        ::unlink(name.constData());
         return result;
     }
     syncFolder(QFileInfo(path).absolutePath());

@@ -14,7 +14,11 @@
 // Mode 1 is the only mode; any other mode, or a length below 1, gives an empty text.
 QString MakeRandomKey(const std::function<std::uint32_t()>& random, int mode, int length);
 
-// The bytes a note text is stored as: each line end of the text becomes CR LF, and one CR LF follows the text.
+// The text with every line break as the note box holds it: CR LF, a lone CR, the line separator U+2028 (Shift+Enter
+// in the box) and the paragraph separator U+2029 each become LF.
+QString withBoxLineEnds(const QString& text);
+// The bytes a note text is stored as: each line break of the text (LF, CR LF, U+2028, U+2029) becomes CR LF, and one
+// CR LF follows the text.
 QByteArray noteTextToFileBytes(const QString& text);
 
 struct NoteWriteResult {

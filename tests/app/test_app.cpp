@@ -1,22 +1,28 @@
 // Start-up, the main window's controls and views, and the exit path, on the real window.
+#include "OrdinaryUser.h"
 #include "TestWindow.h"
 
 #include "app/Twips.h"
 #include "categories/CategoryBox.h"
 #include "common/SingleInstance.h"
 #include "common/platform/Allocator.h"
+#include "common/platform/QtPlatform.h"
 #include "common/platform/SessionPlatform.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
@@ -48,6 +54,8 @@ const QString kDatabaseMissing = QStringLiteral(
     "The database file is missing or dammaged.  Please uninstall then reinstall Scribbet and then restore the "
     "database.");
 const QString kExitQuestion = QStringLiteral("Are you sure you want to exit Scribbet?");
+const QString kCategoryMissing =
+    QStringLiteral("The category file is missing or dammaged.  Please uninstall then reinstall Scribbet.");
 
 } // namespace
 
@@ -95,16 +103,69 @@ private slots:
         QVERIFY(!t.folder.exists(QStringLiteral("\\data\\data.mdb")));
     }
 
-    void unreadableDatabaseIsReplacedByThePristineCopy() {
+    void aFolderInPlaceOfTheDatabaseEndsWithItsMessage() {
         TestWindow t;
         t.folder.makeData();
-        // A folder where the database should be cannot be opened for reading: it counts as missing, and the copy
-        // cannot replace it either.
         t.folder.remove(QStringLiteral("\\data\\data.mdb"));
         QDir().mkpath(t.folder.file(QStringLiteral("\\data\\data.mdb")));
         t.platform.answer(MsgAnswer::Ok);
         QVERIFY(!t.start());
         QCOMPARE(t.platform.messages().front().text, kDatabaseMissing);
+        QVERIFY(QFileInfo(t.folder.file(QStringLiteral("\\data\\data.mdb"))).isDir());
+    }
+
+    // Only a missing data file is made from its pristine copy. One that is there but cannot be read may hold every
+    // note: it stays exactly as it is (contents, mode, owner), and whoever reads it says that it cannot.
+    void unreadableDataFilesAreLeftAsTheyAre_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("othersFile");
+        for (const char* name : {"data.mdb", "category.dat", "settings.dat"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, another user's").arg(QLatin1String(name))))
+                << QString::fromLatin1(name) << true;
+            QTest::newRow(qPrintable(QStringLiteral("%1, mode 000").arg(QLatin1String(name))))
+                << QString::fromLatin1(name) << false;
+        }
+    }
+
+    void unreadableDataFilesAreLeftAsTheyAre() {
+        QFETCH(QString, name);
+        QFETCH(bool, othersFile);
+        if (othersFile && !OrdinaryUser::canMakeOthersFiles()) {
+            QSKIP("only root can make a file of another user");
+        }
+        TestWindow t;
+        t.folder.makeData();
+        const QString suffix = QStringLiteral("\\data\\") + name;
+        const QString path = t.folder.file(suffix);
+        const QByteArray bytes = t.folder.read(suffix) + "; the user's own\r\n";
+        t.folder.write(suffix, bytes);
+        QVERIFY(QFile::setPermissions(path, othersFile ? QFile::ReadOwner | QFile::WriteOwner : QFile::Permissions()));
+        const QFileInfo before(path);
+        {
+            const OrdinaryUser user(t.folder.path(), othersFile ? QStringList{path} : QStringList());
+            if (name == QLatin1String("settings.dat")) {
+                // Start-up goes on with the preferences off; changing them writes nothing over the file.
+                QVERIFY(t.start());
+                for (QCheckBox* box : {t->chkPopUp, t->chkStayOnTop, t->chkAppend}) {
+                    QVERIFY(!box->isChecked());
+                    box->setChecked(true);
+                }
+                QCOMPARE(t.platform.messages().size(), size_t{0});
+            } else {
+                t.platform.answer(MsgAnswer::Ok);
+                QVERIFY(!t.start());
+                QCOMPARE(t.platform.messages().size(), size_t{1});
+                QCOMPARE(t.platform.messages().front().text,
+                         name == QLatin1String("data.mdb") ? kDatabaseMissing : kCategoryMissing);
+            }
+            t.window->skipQuery = true;
+            t.window.reset();
+        }
+        const QFileInfo after(path);
+        QCOMPARE(t.folder.read(suffix), bytes);
+        QCOMPARE(after.permissions(), before.permissions());
+        QCOMPARE(after.ownerId(), before.ownerId());
+        QCOMPARE(after.groupId(), before.groupId());
     }
 
     void missingPreferencesLeaveStartUpGoing() {
@@ -263,13 +324,49 @@ private slots:
     void editFieldsShowNoContextMenu() {
         TestWindow t;
         QVERIFY(t.start());
-        QCOMPARE(t->txtName->contextMenuPolicy(), Qt::NoContextMenu);
-        QCOMPARE(t->txtData->contextMenuPolicy(), Qt::NoContextMenu);
-        QCOMPARE(t->cboChoose_Category->lineEdit()->contextMenuPolicy(), Qt::NoContextMenu);
+        // A right-click on each field, and the Menu key (or Shift+F10) where the focus is.
+        QLineEdit* comboEdit = t->cboChoose_Category->lineEdit();
+        const std::vector<std::pair<QWidget*, QContextMenuEvent::Reason>> requests = {
+            {t->txtName, QContextMenuEvent::Mouse},
+            {t->txtName, QContextMenuEvent::Keyboard},
+            {t->txtData->viewport(), QContextMenuEvent::Mouse},
+            {t->txtData, QContextMenuEvent::Keyboard},
+            {comboEdit, QContextMenuEvent::Mouse},
+            {t->cboChoose_Category, QContextMenuEvent::Keyboard}};
+        for (const auto& [field, reason] : requests) {
+            const QPoint at = field->rect().center();
+            QContextMenuEvent request(reason, at, field->mapToGlobal(at));
+            QApplication::sendEvent(field, &request);
+            QVERIFY2(QApplication::activePopupWidget() == nullptr, qPrintable(field->objectName()));
+        }
         // Keyboard editing still works.
         t->txtName->setFocus();
         QTest::keyClicks(t->txtName, QStringLiteral("abc"));
         QCOMPARE(t->txtName->text(), QStringLiteral("abc"));
+    }
+
+    // A message of start-up appears over the window's place, before the window is shown. (That the window is
+    // centred with its frame is seen on a desktop with a window manager: desktop_startup_wm.)
+    void startUpMessageAppearsOverTheWindowsPlace() {
+        TestFolder folder;
+        folder.remove(QStringLiteral("\\original\\data.mdb"));
+        QtPlatform platform;
+        FrmMain window(folder.path(), platform);
+        platform.setParentWindow(&window);
+        QPoint boxCentre;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxCentre = box->frameGeometry().center();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        answer.start(10);
+        QVERIFY(!window.Form_Load());
+        answer.stop();
+        const QPoint screenCentre = window.screen()->geometry().center();
+        QVERIFY2((boxCentre - screenCentre).manhattanLength() < 80,
+                 qPrintable(QStringLiteral("the box stood at %1, %2").arg(boxCentre.x()).arg(boxCentre.y())));
     }
 
     void viewsSwitchAsDesigned() {

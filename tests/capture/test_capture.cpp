@@ -19,6 +19,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTreeView>
 
@@ -111,18 +112,87 @@ private slots:
         QCOMPARE(t.platform.unexpectedMessages(), 0);
     }
 
+    // Also with the line ends another program copies: the note box holds them as its own.
+    void theSameTextCopiedTwiceIsTakenOnce_data() {
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("one line") << QStringLiteral("twice") << QStringLiteral("twice");
+        QTest::newRow("CR LF") << QStringLiteral("one\r\ntwo\r\n") << QStringLiteral("one\ntwo\n");
+        QTest::newRow("CR") << QStringLiteral("one\rtwo") << QStringLiteral("one\ntwo");
+        QTest::newRow("line separator") << QStringLiteral("one\u2028two") << QStringLiteral("one\ntwo");
+    }
+
     void theSameTextCopiedTwiceIsTakenOnce() {
+        QFETCH(QString, copied);
+        QFETCH(QString, note);
         TestWindow t;
         QVERIFY(start(t));
-        copyElsewhere(QStringLiteral("twice"));
+        copyElsewhere(copied);
         t->Timer1_Timer();
-        QCOMPARE(t->noteText(), QStringLiteral("twice"));
+        QCOMPARE(t->noteText(), note);
+        QCOMPARE(clipboard()->text(), note);
         t->txtName->setText(QStringLiteral("typed since"));
-        copyElsewhere(QStringLiteral("twice"));
+        copyElsewhere(copied);
         t->Timer1_Timer();
         t->Timer1_Timer();
         QCOMPARE(t->txtName->text(), QStringLiteral("typed since"));
-        QCOMPARE(t->noteText(), QStringLiteral("twice"));
+        QCOMPARE(t->noteText(), note);
+    }
+
+    // What the user copies or cuts in the program's own fields is theirs to paste: it never replaces the note.
+    // The same text copied afterwards in another program is taken as any copy is.
+    void copiesInTheProgramsOwnFieldsAreNotTaken_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("selected");
+        // A cut in the note box changes the note, which puts the whole note on the clipboard.
+        QTest::newRow("note, Ctrl+C") << QStringLiteral("txtData") << int(Qt::Key_C) << QStringLiteral("first");
+        QTest::newRow("note, Ctrl+Insert")
+            << QStringLiteral("txtData") << int(Qt::Key_Insert) << QStringLiteral("first");
+        QTest::newRow("description, Ctrl+C") << QStringLiteral("txtName") << int(Qt::Key_C) << QStringLiteral("my");
+        QTest::newRow("description, Ctrl+X") << QStringLiteral("txtName") << int(Qt::Key_X) << QStringLiteral("my");
+        QTest::newRow("category, Ctrl+C") << QStringLiteral("category") << int(Qt::Key_C) << QStringLiteral("Work");
+        QTest::newRow("category, Ctrl+X") << QStringLiteral("category") << int(Qt::Key_X) << QStringLiteral("Work");
+    }
+
+    void copiesInTheProgramsOwnFieldsAreNotTaken() {
+        QFETCH(QString, field);
+        QFETCH(int, key);
+        QFETCH(QString, selected);
+        TestWindow t;
+        QVERIFY(start(t));
+        t->setCategoryText(QStringLiteral("Work place"));
+        writeNote(t, QStringLiteral("my description"), QStringLiteral("first line\nsecond line"));
+        QWidget* target = nullptr;
+        if (field == QLatin1String("txtData")) {
+            target = t->txtData;
+            QTextCursor cursor = t->txtData->textCursor();
+            cursor.setPosition(0);
+            cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+            t->txtData->setTextCursor(cursor);
+        } else if (field == QLatin1String("txtName")) {
+            target = t->txtName;
+            t->txtName->setSelection(0, 2);
+        } else {
+            target = t->cboChoose_Category;
+            t->cboChoose_Category->lineEdit()->setSelection(0, 4);
+        }
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key), Qt::ControlModifier);
+        QCOMPARE(clipboard()->text(), selected);
+        const QString note = t->noteText();
+        const QString description = t->txtName->text();
+        for (int i = 0; i < 3; ++i) {
+            t->Timer1_Timer();
+        }
+        QCOMPARE(t->noteText(), note);
+        QCOMPARE(t->txtName->text(), description);
+        QCOMPARE(clipboard()->text(), selected);
+
+        copyElsewhere(selected);
+        t->Timer1_Timer();
+        QCOMPARE(t->noteText(), selected);
+        QCOMPARE(t->txtName->text(), QString());
     }
 
     void typingNeverCaptures() {
@@ -134,8 +204,12 @@ private slots:
         QTest::keyClicks(t->txtData, QStringLiteral("typed"));
         QTest::keyClick(t->txtData, Qt::Key_Return);
         QTest::keyClicks(t->txtData, QStringLiteral("more"));
+        // Shift+Enter breaks the line too, as every line break the user can type does.
+        QTest::keyClick(t->txtData, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(t->txtData, QStringLiteral("end"));
         t->Timer1_Timer();
-        QCOMPARE(t->noteText(), QStringLiteral("typed\nmore"));
+        QCOMPARE(t->noteText(), QStringLiteral("typed\nmore\nend"));
+        QCOMPARE(clipboard()->text(), QStringLiteral("typed\nmore\nend"));
         QCOMPARE(t->txtName->text(), QStringLiteral("kept"));
     }
 

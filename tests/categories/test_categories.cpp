@@ -335,6 +335,28 @@ private slots:
         QCOMPARE(t.platform.unexpectedMessages(), 0);
     }
 
+    // A category file written in an 8-bit code page: its names show as Windows-1252, and every write of the list
+    // puts their bytes back as they were, also under other keys.
+    void eightBitNamesKeepTheirBytes() {
+        TestWindow t;
+        t.folder.makeData();
+        t.folder.write(QStringLiteral("\\data\\category.dat"),
+                       "[main]\r\ntotal=2\r\n[category]\r\n1=Caf\xE9\r\n2=Z\x80\x81rich\r\n");
+        QVERIFY(t.start());
+        QCOMPARE(items(t), QStringList({QStringLiteral("Caf\u00E9"), QStringLiteral("Z\u20AC\u0081rich")}));
+        type(t, QStringLiteral("Apple"));
+        t->cmdAdd_category->click();
+        QCOMPARE(t.folder.read(QStringLiteral("\\data\\category.dat")),
+                 QByteArray("[main]\r\ntotal=3\r\n[category]\r\n1=Apple\r\n2=Caf\xE9\r\n3=Z\x80\x81rich\r\n"));
+        QCOMPARE(t->cboChoose_Category->text(), QStringLiteral("Apple"));
+        t.platform.answer(MsgAnswer::Ok);
+        t->cmdRemove_Category->click();
+        QCOMPARE(t.folder.read(QStringLiteral("\\data\\category.dat")),
+                 QByteArray("[main]\r\ntotal=2\r\n[category]\r\n1=Caf\xE9\r\n2=Z\x80\x81rich\r\n3=Z\x80\x81rich\r\n"));
+        QCOMPARE(t->cboChoose_Category->text(), QStringLiteral("Caf\u00E9"));
+        QCOMPARE(t.platform.unexpectedMessages(), 0);
+    }
+
     void removingTheOnlyCategory() {
         TestWindow t;
         t.folder.makeData();

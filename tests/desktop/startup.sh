@@ -9,12 +9,25 @@ win="$(wait_window 15)" || fail "the window did not appear"
 [ -f "$PROGRAM/data/data.mdb" ] && [ -f "$PROGRAM/data/category.dat" ] && [ -f "$PROGRAM/data/settings.dat" ] ||
     fail "the data folder was not made from original/"
 
-eval "$(xdotool getwindowgeometry --shell "$win")"
+# The window with its frame (title bar and borders, where a window manager draws them) is centred on the screen.
 screen_w=1280
 screen_h=1024
-dx=$((X - (screen_w - WIDTH) / 2))
-dy=$((Y - (screen_h - HEIGHT) / 2))
-[ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] || fail "not centred: ${WIDTH}x${HEIGHT}+${X}+${Y}"
+centred() {
+    # The client area's place on the screen (xdotool's position counts a frame twice).
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    X="$(xwininfo -id "$win" | sed -n 's/.*Absolute upper-left X: *//p')"
+    Y="$(xwininfo -id "$win" | sed -n 's/.*Absolute upper-left Y: *//p')"
+    local extents left=0 right=0 top=0 bottom=0
+    extents="$(xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')"
+    [ -n "$extents" ] && IFS=, read -r left right top bottom <<<"$extents"
+    [ -z "${SCRIBBET_WM:-}" ] || [ "$top" -gt 0 ] || return 1
+    frame="$((WIDTH + left + right))x$((HEIGHT + top + bottom))+$((X - left))+$((Y - top))"
+    local dx=$((X - left - (screen_w - WIDTH - left - right) / 2))
+    local dy=$((Y - top - (screen_h - HEIGHT - top - bottom) / 2))
+    [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}
+for _ in $(seq 100); do centred && break; sleep 0.05; done
+centred || fail "not centred: frame ${frame:-unknown}"
 [ "$WIDTH" -eq 321 ] && [ "$HEIGHT" -eq 365 ] || fail "client area ${WIDTH}x${HEIGHT}"
 
 for _ in $(seq 100); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done

@@ -238,6 +238,10 @@ private slots:
                                         QStringLiteral("typed while the disk was failing")}));
         } else if (path == kAddCategory) {
             QCOMPARE(kept.front(), QStringLiteral("Gamma"));
+            // No refill ran to swallow it: the next choice in the box lists that category's notes.
+            s.choose(QStringLiteral("Empty"));
+            QCOMPARE(w.noteListCount(), 0);
+            QVERIFY(w.cmdRemove_Category->isEnabled());
         } else if (path == kPreference) {
             QCOMPARE(w.chkPopUp->isChecked(), !wasChecked);
         }

@@ -21,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     QString expected = text;
     expected.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    for (const QChar lineBreak : {QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator)}) {
+        expected.replace(lineBreak, QLatin1Char('\n'));
+    }
     const NoteReadResult back = readNoteFile(path);
     if (!back.ok || back.text != expected) {
         qFatal("a note did not read back as saved");

@@ -1,6 +1,7 @@
 // Entering and saving a note: the Save rule, the clipboard mirror, the checks, what a save stores, and that a save
 // that cannot be stored keeps the note.
 #include "NotesFixture.h"
+#include "OrdinaryUser.h"
 
 #include "app/HiddenTextBox.h"
 #include "categories/CategoryBox.h"
@@ -16,9 +17,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextCursor>
 #include <QTreeView>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include <sys/resource.h>
 
@@ -187,6 +191,13 @@ private slots:
         f.choose(QStringLiteral("Banana"));
         f.t->txtName->setText(QStringLiteral("  spaced title "));
         f.t->setNoteText(QStringLiteral("first\n\nthird \u00a0no-break\n"));
+        // Every line break the user can type or paste is a line break in the file: Shift+Enter, or a pasted line or
+        // paragraph separator.
+        f.t->txtData->moveCursor(QTextCursor::End);
+        f.t->txtData->setFocus();
+        QTest::keyClicks(f.t->txtData, QStringLiteral("typed"));
+        QTest::keyClick(f.t->txtData, Qt::Key_Return, Qt::ShiftModifier);
+        f.t->txtData->insertPlainText(QStringLiteral("pasted\u2028line\u2029end"));
         QTest::mouseClick(f.t->cmdSave, Qt::LeftButton);
 
         const auto records = f.records();
@@ -198,7 +209,8 @@ private slots:
         QCOMPARE(r.theTime, QStringLiteral("2:05:09 PM"));
         QVERIFY(QRegularExpression(QStringLiteral("^\\\\data\\\\[A-Za-z]{16}\\.txt$")).match(r.thePath).hasMatch());
         QCOMPARE(f.noteFiles(), QStringList{r.thePath.mid(6)});
-        QCOMPARE(f.fileOf(r), QStringLiteral("first\r\n\r\nthird \u00a0no-break\r\n\r\n").toUtf8());
+        QCOMPARE(f.fileOf(r),
+                 QStringLiteral("first\r\n\r\nthird \u00a0no-break\r\ntyped\r\npasted\r\nline\r\nend\r\n").toUtf8());
 
         QCOMPARE(f.t->txtName->text(), QString());
         QCOMPARE(f.t->noteText(), QString());
@@ -371,18 +383,15 @@ private slots:
                 QFile::link(f.t.folder.file(QStringLiteral("\\elsewhere")), dataFolder + QStringLiteral("/.pending")));
         } else if (breakage == QLatin1String("read-only")) {
             QFile::setPermissions(dataFolder, QFile::ReadOwner | QFile::ExeOwner);
-            QFile probe(dataFolder + QStringLiteral("/probe"));
-            if (probe.open(QIODevice::WriteOnly)) {
-                probe.remove();
-                QFile::setPermissions(dataFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-                QSKIP("this user can write to a read-only folder");
-            }
         }
         f.t.platform.answer(MsgAnswer::Ok);
         {
             std::optional<FileSizeLimit> limit;
+            std::optional<OrdinaryUser> user;
             if (breakage == QLatin1String("full")) {
                 limit.emplace(256 * 1024);
+            } else if (breakage == QLatin1String("read-only")) {
+                user.emplace(f.t.folder.path());
             }
             QTest::mouseClick(f.t->cmdSave, Qt::LeftButton);
         }
@@ -392,6 +401,12 @@ private slots:
         const auto& message = f.t.platform.messages().front();
         QVERIFY2(message.text.startsWith(QStringLiteral("The note could not be saved.\n")) && message.text.size() > 30,
                  qPrintable(message.text));
+        // The system's own reason, where it gives one.
+        QVERIFY2(!message.text.contains(QStringLiteral("Unknown error")), qPrintable(message.text));
+        if (breakage == QLatin1String("full")) {
+            QCOMPARE(message.text,
+                     QStringLiteral("The note could not be saved.\n") + QString::fromLocal8Bit(std::strerror(EFBIG)));
+        }
         QCOMPARE(message.title, QStringLiteral("Scribbet"));
         QCOMPARE(message.style, MsgStyle::Critical);
         QCOMPARE(f.t->cboChoose_Category->text(), QStringLiteral("Apple"));

@@ -2,6 +2,7 @@
 #include "StorageTests.h"
 
 #include "FakePlatform.h"
+#include "OrdinaryUser.h"
 
 #include "storage/NoteDatabase.h"
 #include "storage/NoteFile.h"
@@ -484,12 +485,13 @@ private slots:
         QVERIFY(!read.ok);
         QCOMPARE(read.errorNumber, 75);
 
-        // Permissions do not bind root: CTest runs this test as an ordinary user.
-        QVERIFY2(::geteuid() != 0, "run as an ordinary user (tests/support/as-ordinary-user.sh)");
         const QString locked = m_dir.filePath(QStringLiteral("locked.txt"));
         writeBytes(locked, "x\r\n");
         QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
-        read = readNoteFile(locked);
+        {
+            const OrdinaryUser user(m_dir.path());
+            read = readNoteFile(locked);
+        }
         QCOMPARE(read.errorNumber, 70);
         QCOMPARE(read.errorDescription, QStringLiteral("Permission denied"));
     }

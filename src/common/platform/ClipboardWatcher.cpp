@@ -39,6 +39,16 @@ void ClipboardWatcher::onClipboardChanged(QClipboard::Mode mode) {
         return;
     }
     ++m_serial;
+    if (m_ownCopies > 0) {
+        // The program holds the clipboard now: its text is read here, without waiting on anyone.
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        m_content = ClipboardContent();
+        m_content.hasText = data != nullptr && data->hasText();
+        m_content.text = m_content.hasText ? data->text() : QString();
+        m_content.ownCopy = true;
+        m_readSerial = m_serial;
+        return;
+    }
     emit clipboardChanged();
     // Read at once rather than on the next tick: the text is then in the note almost as soon as it was copied.
     if (readsElsewhere()) {

@@ -15,6 +15,7 @@ struct SelectionText;
 struct ClipboardContent {
     bool hasText = false; // false also for text that a password manager marks as secret
     QString text;         // empty without text
+    bool ownCopy = false; // copied or cut in one of the program's own fields
 };
 
 // A password manager's mark on a secret, which must never be taken into a note.
@@ -41,6 +42,18 @@ public:
     const ClipboardContent& content() const { return m_content; }
     // Clears the clipboard and puts text on it: a change of the program's own, known without reading it back.
     void setText(const QString& text);
+    // While one lives, a change of the clipboard is a copy or cut made in one of the program's own fields: content()
+    // says so, and nothing asks anyone for its text.
+    class OwnCopy {
+    public:
+        explicit OwnCopy(ClipboardWatcher& watcher) : m_watcher(watcher) { ++m_watcher.m_ownCopies; }
+        ~OwnCopy() { --m_watcher.m_ownCopies; }
+        OwnCopy(const OwnCopy&) = delete;
+        OwnCopy& operator=(const OwnCopy&) = delete;
+
+    private:
+        ClipboardWatcher& m_watcher;
+    };
     // Reads made so far, for tests and measurements.
     int readCount() const { return m_reads; }
 
@@ -62,5 +75,6 @@ private:
     bool m_announces = false;
     bool m_reading = false;
     bool m_settingText = false;
+    int m_ownCopies = 0;
     int m_reads = 0;
 };
