@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,7 @@ class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
 class QTreeView;
+class WorkProgress;
 
 // The program's one window. Its handlers are defined in the folder of their subsystem; this header is the map.
 class FrmMain : public QWidget {
@@ -194,6 +196,8 @@ public:
     // ---- backup/: backup and restore ----
     void mnuBackup_Click();
     void mnuRestore_Click();
+    // A Backup or Restore is working away from the window; nothing else may start meanwhile.
+    bool longWorkRunning() const { return m_longWork != nullptr; }
 
     Platform& platform() { return m_platform; }
 
@@ -214,6 +218,14 @@ private:
     // Runs the exit path for a close request; false when the request was cancelled.
     bool requestUnload(int unloadMode);
     void applyStayOnTop(bool onTop);
+    // Runs work away from the window's thread under a modal progress window (one label per stage of the work) and
+    // returns its result. Meanwhile the tray menu's items are disabled and the clipboard is not read; a close request
+    // waits for answerCloseRequest, and the end of the session cancels the work where it still can.
+    int runLongWork(const QStringList& stageLabels, const std::function<int(WorkProgress&)>& work);
+    // After long work: when the session ended during it, ends the program now (no message) and returns true.
+    bool endAfterLongWork();
+    // After long work and its messages: answers a close request made during it.
+    void answerCloseRequest();
 
     QString m_programFolder;
     Platform& m_platform;
@@ -244,6 +256,10 @@ private:
         QString text;
     };
     std::optional<PendingView> m_pendingView;
+    // The progress of the Backup or Restore under way, while one is.
+    WorkProgress* m_longWork = nullptr;
+    bool m_closeAfterWork = false;
+    bool m_sessionEndAfterWork = false;
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_afterDoubleClick = false;

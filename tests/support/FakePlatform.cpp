@@ -53,6 +53,24 @@ TrashResult FakePlatform::moveToTrash(const QString& path) {
     return {true, {}};
 }
 
+TrashResult FakePlatform::copyToTrash(const QString& path) {
+    if (trash.fail) {
+        return {false, trash.reason};
+    }
+    if (!QFileInfo::exists(path) || trashFolder.isEmpty()) {
+        return {false, QStringLiteral("No such file or directory")};
+    }
+    QDir().mkpath(trashFolder);
+    const QString target =
+        QDir(trashFolder)
+            .filePath(QString::number(trashedFiles.size()) + QLatin1Char('_') + QFileInfo(path).fileName());
+    if (!QFile::copy(path, target)) {
+        return {false, QStringLiteral("copy failed")};
+    }
+    trashedFiles << path;
+    return {true, {}};
+}
+
 std::int64_t FakePlatform::bytesAvailable(const QString&) {
     return freeBytes;
 }

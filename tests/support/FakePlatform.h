@@ -34,6 +34,7 @@ public:
     bool openFile(const QString& path) override;
     bool openUrl(const QString& url) override;
     TrashResult moveToTrash(const QString& path) override;
+    TrashResult copyToTrash(const QString& path) override;
     std::int64_t bytesAvailable(const QString& path) override;
     QDateTime now() override { return clock; }
     std::uint32_t random() override;

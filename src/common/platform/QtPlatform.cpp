@@ -9,7 +9,10 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTemporaryDir>
 #include <QUrl>
+
+#include <unistd.h>
 
 QtPlatform::QtPlatform() {
     std::random_device device;
@@ -99,6 +102,18 @@ TrashResult QtPlatform::moveToTrash(const QString& path) {
         return {false, QStringLiteral("The file did not reach a trash folder.")};
     }
     return {true, {}};
+}
+
+TrashResult QtPlatform::copyToTrash(const QString& path) {
+    // A second name for the file (or a copy of it) in a folder of its own beside it goes to the trash in its place.
+    const QFileInfo source(path);
+    const QTemporaryDir beside(source.absolutePath() + QStringLiteral("/.trash-copy-XXXXXX"));
+    const QString copy = beside.filePath(source.fileName());
+    if (!beside.isValid() || (::link(QFile::encodeName(path).constData(), QFile::encodeName(copy).constData()) != 0 &&
+                              !QFile::copy(path, copy))) {
+        return {false, QStringLiteral("The file could not be copied.")};
+    }
+    return moveToTrash(copy);
 }
 
 std::int64_t QtPlatform::bytesAvailable(const QString& path) {
