@@ -213,8 +213,6 @@ private:
     void forwardListEvent(QObject* viewport, QEvent* event);
     void centreOnScreen();
     void releaseMemorySoon();
-    // True when the list already shows what LoadNoteList would read; then only the captions are brought up to date.
-    bool showsAlready(const std::optional<DatabaseStamp>& stamp, const QString& category);
     // Runs the exit path for a close request; false when the request was cancelled.
     bool requestUnload(int unloadMode);
     void applyStayOnTop(bool onTop);
@@ -241,14 +239,8 @@ private:
     mutable bool m_noteTextKnown = false;
     QPushButton* m_defaultButton = nullptr;
     NoteListModel* m_noteList = nullptr;
-    // What the list shows was read from this state of the database for this category: a fill asked for again
-    // before either changed has nothing new to show.
-    struct ListSource {
-        DatabaseStamp database;
-        QString category;
-        std::int64_t total = 0;
-    };
-    std::optional<ListSource> m_listSource;
+    // The last fill of the note list read the whole category: the rows are all its notes.
+    bool m_noteListRead = false;
     // A note too large to go into the note box at once waits here while its document is laid out.
     struct PendingView {
         int number = 0;

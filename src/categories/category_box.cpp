@@ -51,6 +51,9 @@ void FrmMain::FillCategoryBox() {
         categoryfile::readNames(categoryIni, m_programFolder, number_of_category_records_value));
     if (cboChoose_Category->listCount() > 0) {
         selectCategory(0);
+    } else {
+        // No category is left to remove (after a restore too, which refills the box without a Remove of its own).
+        cmdRemove_Category->setEnabled(false);
     }
 }
 
@@ -76,7 +79,7 @@ void FrmMain::cboChoose_Category_Click() {
     }
     // A category that still has notes cannot be removed; nor can one whose notes could not be read, which may
     // have some (removed, they would be listed under no category).
-    cmdRemove_Category->setEnabled(noteListCount() == 0 && !text.isEmpty() && m_listSource.has_value());
+    cmdRemove_Category->setEnabled(noteListCount() == 0 && !text.isEmpty() && m_noteListRead);
     loadCat = true;
     if (lvwNoteDatabase->isVisibleTo(this)) {
         cboChoose_Category->setFocus();

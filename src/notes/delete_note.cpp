@@ -6,29 +6,34 @@
 #include "common/platform/Platform.h"
 #include "notes/note_rows.h"
 #include "storage/NoteDatabase.h"
+#include "storage/NotePath.h"
+#include "storage/PendingNotes.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QLabel>
 
 namespace {
 
-enum class Outcome { Deleted, RecordMissing, Failed };
+// What becomes of the note's file.
+enum class Disposal {
+    Trash,      // into the desktop's trash
+    ForGood,    // removed, when no trash can take it and the user agreed
+    RecordOnly, // left alone: the path does not lead to a note
+};
+
+enum class Outcome { Deleted, RecordMissing, NoTrash, Failed };
 
 struct DeleteResult {
     Outcome outcome = Outcome::Failed;
     QString reason;
 };
 
-bool present(const QString& path) {
-    const QFileInfo info(path);
-    return !path.isEmpty() && (info.exists() || info.isSymLink());
-}
-
-// The record is deleted inside a transaction that commits only once the file is in the trash, so a file that
-// cannot be trashed keeps its record and the note stays listed. A file that is already gone does not hold up the
-// record.
-DeleteResult deleteNote(Platform& platform, const QString& databasePath, const QString& filePath,
-                        const QString& keyText) {
+// The record's removal commits only once the file is safe in the trash, and the file leaves the data folder only
+// through its pending name while the removal waits. So wherever the program is cut short, the note is either still
+// listed with its file (the next start moves a set-aside file back) or gone from the list with its file in the
+// trash (the next start removes the set-aside one). A file that is already gone does not hold up the record.
+DeleteResult deleteNote(Platform& platform, const QString& databasePath, const NotePathCheck& file,
+                        const QString& keyText, Disposal disposal) {
     DeleteResult result;
     bool validKey = false;
     const std::int64_t key = keyText.toLongLong(&validKey);
@@ -53,8 +58,8 @@ DeleteResult deleteNote(Platform& platform, const QString& databasePath, const Q
         case NoteDatabase::DeleteResult::NotFound:
             // The list was out of date: the note's file has no record left to keep it.
             db->rollback();
-            if (present(filePath)) {
-                RecycleFile(platform, filePath);
+            if (file.place == NotePlace::Note && disposal == Disposal::Trash) {
+                RecycleFile(platform, file.path);
             }
             result.outcome = Outcome::RecordMissing;
             return result;
@@ -63,13 +68,31 @@ DeleteResult deleteNote(Platform& platform, const QString& databasePath, const Q
             return result;
         }
     }
-    if (present(filePath) && !RecycleFile(platform, filePath, &result.reason)) {
-        db->rollback();
-        return result;
+    const bool setAside = file.place == NotePlace::Note && disposal != Disposal::RecordOnly;
+    if (setAside) {
+        if (disposal == Disposal::Trash) {
+            const TrashResult trashed = platform.copyToTrash(file.path);
+            if (!trashed.ok) {
+                db->rollback();
+                result.outcome = Outcome::NoTrash;
+                result.reason = trashed.reason;
+                return result;
+            }
+        }
+        if (!setAsidePendingNote(file.path, &result.reason)) {
+            db->rollback();
+            return result;
+        }
     }
     if (!db->commit(&result.reason)) {
         db->rollback();
+        if (setAside) {
+            publishPendingNote(file.path);
+        }
         return result;
+    }
+    if (setAside) {
+        QFile::remove(pendingNotePath(file.path));
     }
     result.outcome = Outcome::Deleted;
     return result;
@@ -95,13 +118,26 @@ void FrmMain::cmdDeleteNote_Click() {
     const int number = selected.front().number;
     const QString keyText =
         number >= 1 && static_cast<std::size_t>(number) < noteKeys.size() ? noteKeys[number] : QString();
-    const DeleteResult deleted =
-        deleteNote(platform(), programPath(QStringLiteral("\\data\\data.mdb")), noteFilePath(*this, number), keyText);
+    const QString databasePath = programPath(QStringLiteral("\\data\\data.mdb"));
+    const NotePathCheck file = noteFileOf(*this, number);
+    Disposal disposal = file.place == NotePlace::Outside ? Disposal::RecordOnly : Disposal::Trash;
+    DeleteResult deleted = deleteNote(platform(), databasePath, file, keyText, disposal);
+    if (deleted.outcome == Outcome::NoTrash) {
+        // As the desktop's file managers do.
+        if (platform().messageBox(
+                QStringLiteral("The note cannot be moved to the trash.  Do you want to delete it permanently?"),
+                MsgStyle::OkCancelExclamation, QStringLiteral("Scribbet")) != MsgAnswer::Ok) {
+            backToTheList();
+            return;
+        }
+        disposal = Disposal::ForGood;
+        deleted = deleteNote(platform(), databasePath, file, keyText, disposal);
+    }
     if (deleted.outcome == Outcome::RecordMissing) {
         LoadNoteList();
         return;
     }
-    if (deleted.outcome == Outcome::Failed) {
+    if (deleted.outcome != Outcome::Deleted) {
         platform().messageBox(QStringLiteral("The note could not be deleted.\n") + deleted.reason, MsgStyle::Critical,
                               QStringLiteral("Scribbet"));
         backToTheList();
@@ -112,8 +148,12 @@ void FrmMain::cmdDeleteNote_Click() {
     }
     LoadNoteList();
     leaveViewing(*this);
-    platform().messageBox(QStringLiteral("The selected note has been moved to the Windows Recycle Bin."),
-                          MsgStyle::Information, QStringLiteral("Scribbet"));
+    const QString done =
+        disposal == Disposal::Trash     ? QStringLiteral("The selected note has been moved to the Windows Recycle Bin.")
+        : disposal == Disposal::ForGood ? QStringLiteral("The selected note has been deleted.")
+                                        : QStringLiteral("The note was removed from the list.  Its file is not in the "
+                                                         "data folder and was left as it is.");
+    platform().messageBox(done, MsgStyle::Information, QStringLiteral("Scribbet"));
     cboChoose_Category_Click();
     cboChoose_Category->setFocus();
 }

@@ -42,12 +42,7 @@ void FrmMain::setupNoteList() {
 void FrmMain::LoadNoteList() {
     const QString databasePath = programPath(QStringLiteral("\\data\\data.mdb"));
     const QString category = TrimSpaces(cboChoose_Category->text());
-    // Read before the list, so that a write in between makes the next fill read again.
-    const std::optional<DatabaseStamp> stamp = NoteDatabase::stamp(databasePath);
-    if (showsAlready(stamp, category)) {
-        return;
-    }
-    m_listSource.reset();
+    m_noteListRead = false;
     const auto failed = [this] { number_of_data_records = QStringLiteral("0"); };
     const std::unique_ptr<NoteDatabase> db = NoteDatabase::open(databasePath);
     if (!db) {
@@ -63,9 +58,7 @@ void FrmMain::LoadNoteList() {
     if (*total == 0) {
         lblNumberOfNotes->setText(QStringLiteral("No Notes"));
         failed();
-        if (stamp) {
-            m_listSource = ListSource{*stamp, category, 0};
-        }
+        m_noteListRead = true;
         return;
     }
 
@@ -96,29 +89,8 @@ void FrmMain::LoadNoteList() {
     }
     number_of_data_records = QString::number(*total);
     lblNumberOfNotes->setText(NoteCountCaption(n, number_of_data_records).value_or(lblNumberOfNotes->text()));
-    if (stamp) {
-        m_listSource = ListSource{*stamp, category, *total};
-    }
+    m_noteListRead = true;
     releaseMemorySoon();
-}
-
-bool FrmMain::showsAlready(const std::optional<DatabaseStamp>& stamp, const QString& category) {
-    // A fill also brings the list back to table order, with no row selected or current, scrolled to the top.
-    if (!stamp || !m_listSource || m_listSource->database != *stamp || m_listSource->category != category ||
-        !m_noteList->inTableOrder() || lvwNoteDatabase->currentIndex().isValid() ||
-        lvwNoteDatabase->selectionModel()->hasSelection()) {
-        return false;
-    }
-    lvwNoteDatabase->scrollToTop();
-    if (m_listSource->total == 0) {
-        lblNumberOfNotes->setText(QStringLiteral("No Notes"));
-        number_of_data_records = QStringLiteral("0");
-        return true;
-    }
-    number_of_data_records = QString::number(m_listSource->total);
-    lblNumberOfNotes->setText(
-        NoteCountCaption(noteListCount(), number_of_data_records).value_or(lblNumberOfNotes->text()));
-    return true;
 }
 
 int FrmMain::noteListCount() const {

@@ -37,10 +37,9 @@ std::vector<NoteRow> selectedNoteRows(const FrmMain& w) {
     return rows;
 }
 
-QString noteFilePath(const FrmMain& w, int number) {
-    if (number < 1 || static_cast<std::size_t>(number) >= w.notePaths.size() || w.notePaths[number].isEmpty()) {
+NotePathCheck noteFileOf(const FrmMain& w, int number) {
+    if (number < 1 || static_cast<std::size_t>(number) >= w.notePaths.size()) {
         return {};
     }
-    const QString path = w.programPath(w.notePaths[number]);
-    return path.startsWith(w.programPath(QStringLiteral("\\data")) + QLatin1Char('/')) ? path : QString();
+    return checkNotePath(w.programFolder(), w.notePaths[number]);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/NotePath.h"
+
 #include <QString>
 
 #include <vector>
@@ -19,6 +21,5 @@ void leaveViewing(FrmMain& w);
 int noteRowCount(const FrmMain& w);
 // The selected rows of the list, in the order the list shows them.
 std::vector<NoteRow> selectedNoteRows(const FrmMain& w);
-// The native path of row number n's note file; empty when the row has no path or its stored path leads out of
-// the data folder (a tampered database must not make the program open or trash other files).
-QString noteFilePath(const FrmMain& w, int number);
+// What row number n's stored path leads to (see checkNotePath); Outside when the row has none.
+NotePathCheck noteFileOf(const FrmMain& w, int number);

@@ -19,6 +19,20 @@ void disableNoteButtons(FrmMain& w) {
     w.cmdOpen->setEnabled(false);
 }
 
+void reportNotRead(Platform& platform) {
+    platform.messageBox(QStringLiteral("The note file is not in the data folder and was not read."),
+                        MsgStyle::Exclamation, QStringLiteral("Scribbet"));
+}
+
+// Hands a note file to the desktop's editor; a path that does not lead to a note is not handed anywhere.
+void openNote(FrmMain& w, const NotePathCheck& note) {
+    if (note.place == NotePlace::Outside) {
+        reportNotRead(w.platform());
+    } else {
+        w.ShellOpen(note.path);
+    }
+}
+
 } // namespace
 
 void FrmMain::lvwNoteDatabase_Click() {
@@ -33,12 +47,16 @@ void FrmMain::lvwNoteDatabase_Click() {
     cmdDeleteNote->setEnabled(true);
     cmdOpen->setEnabled(true);
 
-    const QString path = noteFilePath(*this, row.number);
-    if (!FileExists(path)) {
+    const NotePathCheck note = noteFileOf(*this, row.number);
+    if (note.place == NotePlace::Outside) {
+        reportNotRead(platform());
+        return;
+    }
+    if (!FileExists(note.path)) {
         setNoteText(QString());
         return;
     }
-    const NoteReadResult read = readNoteFile(path);
+    const NoteReadResult read = readNoteFile(note.path);
     if (!read.ok) {
         platform().messageBox(QStringLiteral("An error occurred reading the note file from the disk.") +
                                   QStringLiteral("\n") + QStringLiteral("Error: ") + QString::number(read.errorNumber) +
@@ -68,10 +86,7 @@ void FrmMain::showViewedNote(const QString& description, const QString& text) {
 
 void FrmMain::lvwNoteDatabase_DblClick() {
     for (const NoteRow& row : selectedNoteRows(*this)) {
-        const QString path = noteFilePath(*this, row.number);
-        if (!path.isEmpty()) {
-            ShellOpen(path);
-        }
+        openNote(*this, noteFileOf(*this, row.number));
         leaveViewing(*this);
     }
     cboChoose_Category->setFocus();
@@ -79,10 +94,7 @@ void FrmMain::lvwNoteDatabase_DblClick() {
 
 void FrmMain::cmdOpen_Click() {
     for (const NoteRow& row : selectedNoteRows(*this)) {
-        const QString path = noteFilePath(*this, row.number);
-        if (!path.isEmpty()) {
-            ShellOpen(path);
-        }
+        openNote(*this, noteFileOf(*this, row.number));
     }
     if (noteRowCount(*this) > 0) {
         leaveViewing(*this);

@@ -194,6 +194,10 @@ bool save(const QString& path, const Document& doc, const QByteArray& bytes) {
     if (doc.exists && bytes == doc.bytes) {
         return true;
     }
+    // A file the user may not write stays as it is, though its folder would let a new file be renamed over it.
+    if (doc.exists && !QFileInfo(path).isWritable()) {
+        return false;
+    }
     SavingFile file(path);
     return file.open() && file.write(bytes) && file.commit();
 }

@@ -5,6 +5,7 @@
 #include "storage/NoteFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -52,6 +53,23 @@ bool publishPendingNote(const QString& notePath, QString* error) {
         return false;
     }
     syncFolder(target.absolutePath());
+    return true;
+}
+
+bool setAsidePendingNote(const QString& notePath, QString* error) {
+    if (!preparePendingFolder(notePath, error)) {
+        return false;
+    }
+    const QString pending = pendingNotePath(notePath);
+    QFile::remove(pending);
+    if (!QDir().rename(notePath, pending)) {
+        if (error != nullptr) {
+            *error = QStringLiteral("The note file could not be renamed.");
+        }
+        return false;
+    }
+    syncFolder(QFileInfo(pending).absolutePath());
+    syncFolder(QFileInfo(notePath).absolutePath());
     return true;
 }
 

@@ -17,6 +17,11 @@ bool preparePendingFolder(const QString& notePath, QString* error = nullptr);
 // Moves the pending file to the note file's name and makes the new name durable. Never replaces a file.
 bool publishPendingNote(const QString& notePath, QString* error = nullptr);
 
+// Moves a note file back under its pending name, for a delete that then commits the record's removal: cut short
+// before the commit, the next start puts the file back for its record; after it, the next start removes the file.
+// A pending file of the same name, a leftover of the same note, is replaced.
+bool setAsidePendingNote(const QString& notePath, QString* error = nullptr);
+
 // Finishes the pending files of the data folder of programFolder: those whose record was committed take their
 // final names, the others are removed, and the emptied pending folder goes too. Nothing is touched when the
 // database cannot be read.

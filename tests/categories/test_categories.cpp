@@ -135,6 +135,12 @@ private slots:
         QCOMPARE(t->noteListCount(), 0);
         QVERIFY(!t->cmdAdd_category->isEnabled());
         QVERIFY(!t->cmdRemove_Category->isEnabled());
+
+        // Choosing the same category again lists its notes once more, though the database did not change.
+        choose(t, 1);
+        QCOMPARE(t->noteListCount(), 2);
+        QCOMPARE(noteCaption(t), QStringLiteral("2 / 5 Notes"));
+        QVERIFY(!t->cmdRemove_Category->isEnabled());
         QCOMPARE(t.platform.messages().size(), size_t{0});
     }
 

@@ -10,6 +10,9 @@ namespace killwork {
 inline const QString kSaves = QStringLiteral("saves");
 inline const QString kCategories = QStringLiteral("categories");
 inline const QString kPreferences = QStringLiteral("preferences");
+// Saves a note and deletes it again, into the real trash of the worker's XDG_DATA_HOME. Steps with odd ids save note
+// id, steps with even ids delete note id - 1 (logged as "begin <id> delete <note id>").
+inline const QString kDeletes = QStringLiteral("deletes");
 
 inline const QString kNoteCategory = QStringLiteral("Work");
 // The settings keys in the order the worker turns the boxes.

@@ -1,19 +1,23 @@
-// Works on a program folder through the real window until it is killed: saves notes, adds categories or turns
-// preferences, one after another. Each step is logged before it starts ("begin") and after it ended ("done"), so
-// that the kill test knows which steps the program finished and which one was in flight.
-// Usage: fault_worker MODE PROGRAM_FOLDER LOG_FILE FIRST_ID
-// It prints "ready" once start-up is over and waits for a line on its input before it starts working.
+// Works on a program folder through the real window until it is killed: saves notes, saves and deletes them, adds
+// categories or turns preferences, one after another. Each step is logged before it starts ("begin") and after it ended
+// ("done"), so that the kill test knows which steps the program finished and which one was in flight. Usage:
+// fault_worker MODE PROGRAM_FOLDER LOG_FILE FIRST_ID It prints "ready" once start-up is over and waits for a line on
+// its input before it starts working.
 #include "FakePlatform.h"
 #include "KillWork.h"
 
 #include "app/FrmMain.h"
 #include "categories/CategoryBox.h"
+#include "common/platform/DesktopTrash.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTreeView>
 
 #include <cstdio>
 #include <iostream>
@@ -56,6 +60,27 @@ void stopOnMessage(const FakePlatform& platform, const Log& log) {
     }
 }
 
+// Scripted messages, the desktop's real trash.
+class TrashingPlatform : public FakePlatform {
+public:
+    TrashResult moveToTrash(const QString& path) override { return putInTrash(path, TrashMode::Move); }
+    TrashResult copyToTrash(const QString& path) override { return putInTrash(path, TrashMode::Copy); }
+};
+
+// Selects the listed row of a description as a click does; false when no row shows it.
+bool selectRow(FrmMain& w, const QString& description) {
+    const QAbstractItemModel* model = w.lvwNoteDatabase->model();
+    for (int row = 0; model != nullptr && row < model->rowCount(); ++row) {
+        if (model->index(row, 1).data().toString() == description) {
+            w.lvwNoteDatabase->selectionModel()->select(model->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                                  QItemSelectionModel::Rows);
+            w.lvwNoteDatabase_Click();
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -70,21 +95,34 @@ int main(int argc, char** argv) {
     if (!log.ok()) {
         return 2;
     }
-    FakePlatform platform;
+    TrashingPlatform platform;
     FrmMain w(args[2], platform);
     if (!w.Form_Load()) {
         return 2;
     }
     stopOnMessage(platform, log);
-    std::cout << "ready" << std::endl;
-    std::string go;
-    if (!std::getline(std::cin, go)) {
-        return 0;
-    }
-
     QCheckBox* boxes[] = {w.chkPopUp, w.chkStayOnTop, w.chkAppend};
-    for (long id = args[4].toLong();; ++id) {
-        if (mode == killwork::kSaves) {
+    // One step; false when the worker must stop.
+    const auto step = [&](long id) {
+        if (mode == killwork::kDeletes && id % 2 == 0) {
+            if (!selectRow(w, killwork::description(id - 1))) {
+                log.line(QStringLiteral("message the note to delete is not listed"));
+                return false;
+            }
+            platform.answer(MsgAnswer::Ok);
+            platform.answer(MsgAnswer::Ok);
+            log.line(QStringLiteral("begin %1 delete %2").arg(id).arg(id - 1));
+            w.cmdDeleteNote_Click();
+            // The question and the trash's message are expected; anything else stops the worker.
+            if (platform.messages().size() != 2 || platform.pendingAnswers() != 0 ||
+                platform.messages().back().text !=
+                    QStringLiteral("The selected note has been moved to the Windows Recycle Bin.")) {
+                log.line(QStringLiteral("message the delete ended with: ") +
+                         platform.messages().back().text.simplified());
+                return false;
+            }
+            platform.clearMessages();
+        } else if (mode == killwork::kSaves || mode == killwork::kDeletes) {
             w.setCategoryText(killwork::kNoteCategory);
             w.txtName->setText(killwork::description(id));
             w.setNoteText(killwork::noteText(id));
@@ -100,9 +138,26 @@ int main(int argc, char** argv) {
             log.line(QStringLiteral("begin %1 %2 %3").arg(id).arg(id % 3).arg(checked ? 1 : 0));
             box->setChecked(checked);
         } else {
-            return 2;
+            return false;
         }
         stopOnMessage(platform, log);
         log.line(QStringLiteral("done %1").arg(id));
+        return true;
+    };
+    long id = args[4].toLong();
+    // Deletes begin with a note to delete, saved before the kill can come, so that kills land in deletes.
+    if (mode == killwork::kDeletes && !step(id | 1)) {
+        return 3;
+    }
+    id = mode == killwork::kDeletes ? (id | 1) + 1 : id;
+    std::cout << "ready" << std::endl;
+    std::string go;
+    if (!std::getline(std::cin, go)) {
+        return 0;
+    }
+    for (;; ++id) {
+        if (!step(id)) {
+            return 3;
+        }
     }
 }

@@ -1,7 +1,7 @@
-// Crash safety: a worker process saves notes, adds categories or turns preferences through the real window and is
-// killed with SIGKILL at a random moment, again and again. After every kill the program is started anew on the same
-// folder, and once its start-up is over the folder must hold a sound database, every record's note file whole, no
-// note file without a record, key files that read as a whole, and everything the worker had finished.
+// Crash safety: a worker process saves notes, deletes them, adds categories or turns preferences through the real
+// window and is killed with SIGKILL at a random moment, again and again. After every kill the program is started anew
+// on the same folder, and once its start-up is over the folder must hold a sound database, every record's note file
+// whole, no note file without a record, key files that read as a whole, and everything the worker had finished.
 #include "FaultFigures.h"
 #include "FolderSnapshot.h"
 #include "KillWork.h"
@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
@@ -71,6 +72,9 @@ Steps readLog(const QString& path) {
     return steps;
 }
 
+// The worker's data folder, with its trash, inside the run's folder.
+const QString kShare = QStringLiteral("share");
+
 class KillRun {
 public:
     explicit KillRun(const QString& mode) : m_mode(mode), m_log(m_folder.path() + QStringLiteral("/worker.log")) {}
@@ -84,6 +88,9 @@ public:
         m_worker->setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/fault_worker"));
         m_worker->setArguments({m_mode, m_folder.path(), m_log, QString::number(run * kIdsPerRun)});
         m_worker->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_folder.path() + QStringLiteral("/") + kShare);
+        m_worker->setProcessEnvironment(environment);
         m_worker->start();
         while (!m_worker->canReadLine()) {
             if (!m_worker->waitForReadyRead(kStartTimeoutMs)) {
@@ -135,7 +142,12 @@ QStringList strayFiles(const TestFolder& folder, const QSet<QString>& noteFiles)
     QStringList stray;
     const QDir data(folder.file(QStringLiteral("\\data")));
     for (const QString& name : data.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        if (!kDataFiles.contains(name) && !noteFiles.contains(name) && !unfinishedJournal(folder, name)) {
+        // The delete worker saves a note before it reports ready: an empty pending folder may stay after that.
+        const bool emptyPending =
+            name == QStringLiteral(".pending") &&
+            QDir(data.filePath(name)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        if (!kDataFiles.contains(name) && !noteFiles.contains(name) && !unfinishedJournal(folder, name) &&
+            !emptyPending) {
             stray << QStringLiteral("stray file ") + name + QLatin1Char(' ') +
                          QString::fromLatin1(folder.read(QStringLiteral("\\data\\") + name).left(32).toHex());
         }
@@ -206,6 +218,74 @@ QStringList checkSaves(KillRun& run, const Steps& steps, long& lost) {
         if (!stored.contains(id)) {
             ++lost;
             problems << QStringLiteral("saved note %1 lost").arg(id);
+        }
+    }
+    return problems;
+}
+
+// Every record of the worker's trash must be whole; returns the files its records name, by the file's bytes.
+QMap<QByteArray, QString> trashedNotes(const TestFolder& folder, QStringList& problems) {
+    QMap<QByteArray, QString> trashed;
+    const QDir trash(folder.path() + QLatin1Char('/') + kShare + QStringLiteral("/Trash"));
+    const QString data = folder.file(QStringLiteral("\\data"));
+    for (const QString& info :
+         QDir(trash.filePath(QStringLiteral("info"))).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile file(trash.filePath(QStringLiteral("info/") + info));
+        const QString name = info.chopped(10);
+        // The same note may be in the trash twice (a delete cut short after the file went there), under a second name.
+        const QRegularExpression whole(QRegularExpression::anchoredPattern(
+            QStringLiteral("\\[Trash Info\\]\nPath=") + QRegularExpression::escape(data) +
+            QStringLiteral("/[A-Za-z]{16}\\.txt\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n")));
+        const QString record = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        if (!whole.match(record).hasMatch()) {
+            problems << QStringLiteral("torn trash record ") + info + QLatin1Char(' ') + record;
+            continue;
+        }
+        QFile trashedFile(trash.filePath(QStringLiteral("files/") + name));
+        // A record whose file never arrived is what a kill between the two leaves; trash tools skip it.
+        if (trashedFile.open(QIODevice::ReadOnly)) {
+            trashed.insert(trashedFile.readAll(), name);
+        }
+    }
+    return trashed;
+}
+
+// Saves as checkSaves; a deleted note is gone from the list with its whole file in the trash, and a note whose
+// delete was cut short is either still listed (with its whole file) or already so.
+QStringList checkDeletes(KillRun& run, const Steps& steps, long& lost) {
+    Steps saves = steps;
+    QMap<long, long> deletes; // note id -> delete step id
+    for (auto step = steps.details.cbegin(); step != steps.details.cend(); ++step) {
+        if (step.value().value(0) == QStringLiteral("delete")) {
+            saves.begun.remove(step.key());
+            saves.done.remove(step.key());
+            deletes.insert(step.value().value(1).toLong(), step.key());
+        }
+    }
+    // A deleted note's save is finished by the delete.
+    for (auto note = deletes.cbegin(); note != deletes.cend(); ++note) {
+        saves.done.remove(note.key());
+    }
+    long lostSaves = 0;
+    QStringList problems = checkSaves(run, saves, lostSaves);
+    const QSet<QString> listed = [&run] {
+        QSet<QString> descriptions;
+        for (const auto& record : records(run.folder().file(QStringLiteral("\\data\\data.mdb")))) {
+            descriptions.insert(record.first);
+        }
+        return descriptions;
+    }();
+    const QMap<QByteArray, QString> trashed = trashedNotes(run.folder(), problems);
+    lost = lostSaves;
+    for (auto note = deletes.cbegin(); note != deletes.cend(); ++note) {
+        const bool isListed = listed.contains(killwork::description(note.key()));
+        const bool inTrash = trashed.contains(noteTextToFileBytes(killwork::noteText(note.key())));
+        if (steps.done.contains(note.value()) && isListed) {
+            problems << QStringLiteral("deleted note %1 still listed").arg(note.key());
+        }
+        if (!isListed && !inTrash) {
+            ++lost;
+            problems << QStringLiteral("note %1 neither listed nor in the trash").arg(note.key());
         }
     }
     return problems;
@@ -341,6 +421,7 @@ private slots:
     void savesSurviveKills() { runKills(killwork::kSaves, checkSaves); }
     void categoryAddsSurviveKills() { runKills(killwork::kCategories, checkCategories); }
     void preferenceChangesSurviveKills() { runKills(killwork::kPreferences, checkPreferences); }
+    void deletesSurviveKills() { runKills(killwork::kDeletes, checkDeletes); }
 
 private:
     void runKills(const QString& mode, const std::function<QStringList(KillRun&, const Steps&, long&)>& check) {
@@ -348,7 +429,8 @@ private:
         run.folder().makeData();
         run.folder().write(QStringLiteral("\\data\\category.dat"),
                            "[main]\r\ntotal=1\r\n[category]\r\n1=" + killwork::kNoteCategory.toUtf8() + "\r\n");
-        const FolderSnapshot before(run.folder().path(), {QStringLiteral("data"), QStringLiteral("worker.log")});
+        const QStringList ownPlaces{QStringLiteral("data"), QStringLiteral("worker.log"), kShare};
+        const FolderSnapshot before(run.folder().path(), ownPlaces);
 
         std::mt19937 random(std::random_device{}());
         std::uniform_int_distribution<int> delay(0, kLatestKillMs);
@@ -383,13 +465,11 @@ private:
                 break;
             }
         }
-        const QStringList outside =
-            FolderSnapshot(run.folder().path(), {QStringLiteral("data"), QStringLiteral("worker.log")})
-                .changesSince(before);
+        const QStringList outside = FolderSnapshot(run.folder().path(), ownPlaces).changesSince(before);
 
         figures::add(figures::kKills, kills);
         figures::add(figures::kKillsSurvived, survived);
-        figures::add(figures::kNotesLost, mode == killwork::kSaves ? lostInAll : 0);
+        figures::add(figures::kNotesLost, mode == killwork::kSaves || mode == killwork::kDeletes ? lostInAll : 0);
         figures::add(figures::kCases, 1);
         figures::add(figures::kCrashes, crashes);
         figures::add(figures::kOutsideWrites, outside.size());

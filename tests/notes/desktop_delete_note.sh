@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Deleting a listed note on a real desktop: after the two questions are answered the note's file is in the user's
-# trash, where trash-list finds it, and its record is gone from data.mdb.
+# trash, where trash-list finds it, and its record is gone from data.mdb. Only this run's own trash is read.
 source "$DESKTOP_LIB"
 
 # One note under "Work", made the way the program stores it.
@@ -40,7 +40,15 @@ click_at "$win" 202 313  # Delete
 answer_box "the question"
 answer_box "the confirmation"
 
-trash-list | grep -qF "$PROGRAM/data/$key.txt" || fail "trash-list does not show the note: $(trash-list)"
+# This run's own trash: the file whole, and a record that trash-list reads. trash-list also reads the trash folders
+# of every other volume, so its output is taken whole before it is searched.
+trash="$XDG_DATA_HOME/Trash"
+[ "$(cat "$trash/files/$key.txt" 2>/dev/null)" = "$(printf 'to the trash\r\n')" ] ||
+    fail "the note is not whole in the trash: $(ls -la "$trash/files" 2>&1)"
+grep -qxF "Path=$PROGRAM/data/$key.txt" "$trash/info/$key.txt.trashinfo" ||
+    fail "the trash record does not name the note: $(cat "$trash/info/$key.txt.trashinfo" 2>&1)"
+listed="$(trash-list 2>/dev/null || true)"
+grep -qF "$PROGRAM/data/$key.txt" <<<"$listed" || fail "trash-list does not show the note: $listed"
 [ ! -e "$PROGRAM/data/$key.txt" ] || fail "the note file is still in the data folder"
 [ "$(sqlite3 "$PROGRAM/data/data.mdb" 'SELECT count(*) FROM data')" = 0 ] || fail "the record is still there"
 echo "delete note: ok"

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -214,32 +215,75 @@ private slots:
         QCOMPARE(f.t.platform.messages().size(), size_t{0});
     }
 
-    void aPathOutsideTheDataFolderIsNeitherOpenedNorTrashed() {
-        NotesFixture f;
-        QVERIFY(startWithNotes(f));
-        // A database brought in from elsewhere points a note at a file of the program folder.
-        f.t.folder.write(QStringLiteral("\\outside.txt"), "not a note\r\n");
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(f.t.folder.file(QStringLiteral("\\data\\data.mdb"))).constData(), &db),
-                 SQLITE_OK);
-        const QByteArray tamper =
-            "UPDATE data SET thePath = '\\data\\..\\outside.txt' WHERE theKey = " + f.t->noteKeys[1].toLatin1();
-        const int changed = sqlite3_exec(db, tamper.constData(), nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        QCOMPARE(changed, SQLITE_OK);
-        f.t->LoadNoteList();
-        f.clickRow(0);
-        QCOMPARE(f.t->noteText(), QString());
-        QTest::mouseClick(f.t->cmdOpen, Qt::LeftButton);
-        QVERIFY(f.t.platform.openedFiles.isEmpty());
-        f.clickRow(0);
-        f.t.platform.answer(MsgAnswer::Ok);
-        f.t.platform.answer(MsgAnswer::Ok);
-        QTest::mouseClick(f.t->cmdDeleteNote, Qt::LeftButton);
-        QVERIFY(f.t.platform.trashedFiles.isEmpty());
-        QCOMPARE(f.t.folder.read(QStringLiteral("\\outside.txt")), QByteArray("not a note\r\n"));
-        QVERIFY(!inTable(f, QStringLiteral("Cherry")));
-        QCOMPARE(f.t.platform.pendingAnswers(), 0);
+    // A tampered database, or one from another archive, may point a record anywhere: only a plain *.txt file
+    // directly in data/ is a note.
+    void aPathThatDoesNotLeadToANoteIsNeverReadOpenedOrTrashed() {
+        const QString notRead = QStringLiteral("The note file is not in the data folder and was not read.");
+        const QString removed = QStringLiteral(
+            "The note was removed from the list.  Its file is not in the data folder and was left as it is.");
+        const QStringList paths{QStringLiteral("\\data\\..\\outside.txt"), QStringLiteral("\\data\\data.mdb"),
+                                QStringLiteral("\\data\\category.dat"),    QStringLiteral("\\data\\folder.txt"),
+                                QStringLiteral("\\data\\link.txt"),        QStringLiteral("\\data\\sub\\inner.txt")};
+        for (const QString& thePath : paths) {
+            NotesFixture f;
+            QVERIFY(startWithNotes(f));
+            f.t.folder.write(QStringLiteral("\\outside.txt"), "not a note\r\n");
+            QVERIFY(QDir().mkpath(f.t.folder.file(QStringLiteral("\\data\\folder.txt"))));
+            QVERIFY(QDir().mkpath(f.t.folder.file(QStringLiteral("\\data\\sub"))));
+            f.t.folder.write(QStringLiteral("\\data\\sub\\inner.txt"), "in a folder\r\n");
+            QVERIFY(QFile::link(QStringLiteral("../outside.txt"), f.t.folder.file(QStringLiteral("\\data\\link.txt"))));
+            const QByteArray before = f.t.folder.read(thePath);
+            sqlite3* db = nullptr;
+            QCOMPARE(
+                sqlite3_open(QFile::encodeName(f.t.folder.file(QStringLiteral("\\data\\data.mdb"))).constData(), &db),
+                SQLITE_OK);
+            const QByteArray tamper =
+                "UPDATE data SET thePath = '" + thePath.toUtf8() + "' WHERE theKey = " + f.t->noteKeys[1].toLatin1();
+            const int changed = sqlite3_exec(db, tamper.constData(), nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+            QCOMPARE(changed, SQLITE_OK);
+            f.t->LoadNoteList();
+
+            f.clickRow(1);
+            f.t.platform.answer(MsgAnswer::Ok);
+            f.clickRow(0);
+            QCOMPARE(f.t->noteText(), QStringLiteral("second\n\nwith an empty line\n"));
+            f.t.platform.answer(MsgAnswer::Ok);
+            QTest::mouseClick(f.t->cmdOpen, Qt::LeftButton);
+            f.t.platform.answer(MsgAnswer::Ok);
+            f.t->lvwNoteDatabase_DblClick();
+            QVERIFY(f.t.platform.openedFiles.isEmpty());
+            QCOMPARE(f.t.platform.messages().size(), size_t{3});
+            for (const auto& message : f.t.platform.messages()) {
+                QCOMPARE(message.text, notRead);
+                QCOMPARE(message.style, MsgStyle::Exclamation);
+                QCOMPARE(message.title, QStringLiteral("Scribbet"));
+            }
+
+            f.t.platform.clearMessages();
+            f.t.platform.answer(MsgAnswer::Ok);
+            f.clickRow(0);
+            f.t.platform.answer(MsgAnswer::Ok);
+            f.t.platform.answer(MsgAnswer::Ok);
+            QTest::mouseClick(f.t->cmdDeleteNote, Qt::LeftButton);
+            QCOMPARE(f.t.platform.messages().size(), size_t{3});
+            QCOMPARE(f.t.platform.messages()[1].text, kDeleteQuestion);
+            QCOMPARE(f.t.platform.messages()[2].text, removed);
+            QCOMPARE(f.t.platform.messages()[2].style, MsgStyle::Information);
+            QVERIFY(f.t.platform.trashedFiles.isEmpty());
+            // The database itself changes by the record; every other target is as it was.
+            if (!thePath.endsWith(QStringLiteral(".mdb"))) {
+                QCOMPARE(f.t.folder.read(thePath), before);
+            }
+            QCOMPARE(f.t.folder.read(QStringLiteral("\\outside.txt")), QByteArray("not a note\r\n"));
+            QVERIFY(QFileInfo(f.t.folder.file(QStringLiteral("\\data\\link.txt"))).isSymLink());
+            QVERIFY(!inTable(f, QStringLiteral("Cherry")));
+            QCOMPARE(f.records().size(), size_t{3});
+            QCOMPARE(f.t->noteListCount(), 2);
+            expectButtons(f, false, QStringLiteral("Enter Note"));
+            QCOMPARE(f.t.platform.pendingAnswers(), 0);
+            QCOMPARE(f.t.platform.unexpectedMessages(), 0);
+        }
     }
 
     void deleteSendsTheFileToTheTrashAndTheRecordAway() {
@@ -360,27 +404,38 @@ private slots:
         QCOMPARE(f.t->noteListCount(), 2);
     }
 
-    void aFileThatCannotBeTrashedKeepsItsNote() {
+    // Where no trash can take the file, the user may delete the note for good, as in the desktop's file managers.
+    void aFileThatCannotBeTrashedIsDeletedForGoodOnlyWhenTheUserSaysSo() {
+        const QString question =
+            QStringLiteral("The note cannot be moved to the trash.  Do you want to delete it permanently?");
         NotesFixture f;
         QVERIFY(startWithNotes(f));
         const QString path = f.t.folder.file(recordOf(f, QStringLiteral("Banana")).thePath);
         f.t.platform.trash.fail = true;
-        f.t.platform.trash.reason = QStringLiteral("Invalid cross-device link");
-        f.clickRow(2);
-        f.t.platform.answer(MsgAnswer::Ok);
-        f.t.platform.answer(MsgAnswer::Ok);
-        f.t->cmdDeleteNote_Click();
-
-        QCOMPARE(f.t.platform.messages().size(), size_t{2});
-        const auto& message = f.t.platform.messages().back();
-        QCOMPARE(message.text, QStringLiteral("The note could not be deleted.\nInvalid cross-device link"));
-        QCOMPARE(message.style, MsgStyle::Critical);
-        QCOMPARE(message.title, QStringLiteral("Scribbet"));
-        QVERIFY(QFile::exists(path));
-        QVERIFY(inTable(f, QStringLiteral("Banana")));
-        QCOMPARE(f.t->noteListCount(), 3);
-        QVERIFY(f.rowOf(QStringLiteral("Banana")) >= 0);
-        expectButtons(f, false, QStringLiteral("Enter Note"));
+        for (const int choice : {MsgAnswer::Cancel, MsgAnswer::Ok}) {
+            f.t.platform.clearMessages();
+            f.clickRow(2);
+            f.t.platform.answer(MsgAnswer::Ok);
+            f.t.platform.answer(choice);
+            if (choice == MsgAnswer::Ok) {
+                f.t.platform.answer(MsgAnswer::Ok);
+            }
+            f.t->cmdDeleteNote_Click();
+            const auto& messages = f.t.platform.messages();
+            QCOMPARE(messages.size(), choice == MsgAnswer::Ok ? size_t{3} : size_t{2});
+            QCOMPARE(messages[1].text, question);
+            QCOMPARE(messages[1].style, MsgStyle::OkCancelExclamation);
+            QCOMPARE(messages[1].title, QStringLiteral("Scribbet"));
+            QCOMPARE(QFile::exists(path), choice == MsgAnswer::Cancel);
+            QCOMPARE(inTable(f, QStringLiteral("Banana")), choice == MsgAnswer::Cancel);
+            QCOMPARE(f.t->noteListCount(), choice == MsgAnswer::Cancel ? 3 : 2);
+            expectButtons(f, false, QStringLiteral("Enter Note"));
+        }
+        QCOMPARE(f.t.platform.messages().back().text, QStringLiteral("The selected note has been deleted."));
+        QCOMPARE(f.t.platform.messages().back().style, MsgStyle::Information);
+        QCOMPARE(f.noteFiles().size(), 3);
+        QVERIFY(!QDir(f.t.folder.file(QStringLiteral("\\data\\.pending"))).exists(QFileInfo(path).fileName()));
+        QCOMPARE(f.t.platform.unexpectedMessages(), 0);
     }
 
     void aDatabaseThatCannotBeChangedKeepsTheFile() {

@@ -59,13 +59,6 @@ private slots:
         QVERIFY(t.start());
         QCOMPARE(t->lblNumberOfNotes->text(), QStringLiteral("10 / 41000 Notes"));
 
-        // Asked again with nothing changed, the list has nothing new to read.
-        const Cost again = listCost(t, QStringLiteral("Few"));
-        QCOMPARE(again.statements, std::uint64_t{0});
-        QCOMPARE(again.pages, std::uint64_t{0});
-        QCOMPARE(t->noteListCount(), 10);
-        QCOMPARE(t->lblNumberOfNotes->text(), QStringLiteral("10 / 41000 Notes"));
-
         // A hundred times the notes: the same statements, and the index pages that hold them (about 40 to a page);
         // fetching each row from the table would read a page for nearly every note.
         const Cost many = listCost(t, QStringLiteral("Many"));

@@ -13,6 +13,9 @@ int FakePlatform::messageBox(const QString& text, int style, const QString& titl
         m_answers.pop_front();
         return code;
     }
+    if (answerer) {
+        return answerer(m_messages.back());
+    }
     ++m_unexpected;
     switch (style) {
     case MsgStyle::YesNoExclamation:
@@ -33,6 +36,14 @@ bool FakePlatform::openUrl(const QString& url) {
 }
 
 TrashResult FakePlatform::moveToTrash(const QString& path) {
+    return fakeTrash(path, true);
+}
+
+TrashResult FakePlatform::copyToTrash(const QString& path) {
+    return fakeTrash(path, false);
+}
+
+TrashResult FakePlatform::fakeTrash(const QString& path, bool move) {
     if (trash.fail) {
         return {false, trash.reason};
     }
@@ -46,26 +57,8 @@ TrashResult FakePlatform::moveToTrash(const QString& path) {
     const QString target =
         QDir(trashFolder)
             .filePath(QString::number(trashedFiles.size()) + QLatin1Char('_') + QFileInfo(path).fileName());
-    if (!QFile::rename(path, target)) {
-        return {false, QStringLiteral("rename failed")};
-    }
-    trashedFiles << path;
-    return {true, {}};
-}
-
-TrashResult FakePlatform::copyToTrash(const QString& path) {
-    if (trash.fail) {
-        return {false, trash.reason};
-    }
-    if (!QFileInfo::exists(path) || trashFolder.isEmpty()) {
-        return {false, QStringLiteral("No such file or directory")};
-    }
-    QDir().mkpath(trashFolder);
-    const QString target =
-        QDir(trashFolder)
-            .filePath(QString::number(trashedFiles.size()) + QLatin1Char('_') + QFileInfo(path).fileName());
-    if (!QFile::copy(path, target)) {
-        return {false, QStringLiteral("copy failed")};
+    if (move ? !QFile::rename(path, target) : !QFile::copy(path, target)) {
+        return {false, move ? QStringLiteral("rename failed") : QStringLiteral("copy failed")};
     }
     trashedFiles << path;
     return {true, {}};

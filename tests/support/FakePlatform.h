@@ -5,10 +5,12 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
-// A scripted desktop. Every message box is recorded; its answer comes from the queue. A message box that the test
-// did not expect (nothing queued) is answered with the box's first button and counted as unexpected.
+// A scripted desktop. Every message box is recorded; its answer comes from the queue, else from answerer when one is
+// set. A message box that the test did not expect (nothing queued, no answerer) is answered with the box's first
+// button and counted as unexpected.
 class FakePlatform : public Platform {
 public:
     struct Message {
@@ -41,15 +43,19 @@ public:
 
     QStringList openedFiles;
     QStringList openedUrls;
-    QStringList trashedFiles; // original paths of the files moved to the fake trash
+    QStringList trashedFiles; // original paths of the files moved or copied to the fake trash
     QString trashFolder;      // where trashed files go; a folder of the test's own
     Trash trash;
     std::int64_t freeBytes = std::int64_t{1} << 40;
     QDateTime clock = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
     // When not empty, random() returns these in turn before falling back to a fixed generator.
     std::deque<std::uint32_t> randomValues;
+    // Answers every message box that finds the queue empty (tests that draw answers at random).
+    std::function<int(const Message&)> answerer;
 
 private:
+    TrashResult fakeTrash(const QString& path, bool move);
+
     std::deque<int> m_answers;
     std::vector<Message> m_messages;
     int m_unexpected = 0;

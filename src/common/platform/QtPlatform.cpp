@@ -1,5 +1,6 @@
 #include "common/platform/QtPlatform.h"
 
+#include "common/platform/DesktopTrash.h"
 #include "common/platform/FileModes.h"
 
 #include <QDesktopServices>
@@ -9,10 +10,7 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QStorageInfo>
-#include <QTemporaryDir>
 #include <QUrl>
-
-#include <unistd.h>
 
 QtPlatform::QtPlatform() {
     std::random_device device;
@@ -78,42 +76,11 @@ bool QtPlatform::openUrl(const QString& url) {
 }
 
 TrashResult QtPlatform::moveToTrash(const QString& path) {
-    if (!QFileInfo::exists(path)) {
-        return {false, QStringLiteral("The file does not exist.")};
-    }
-    // Without the user's data folder Qt would put the file into a "files" folder of the current directory.
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataHome.isEmpty() || !QDir().mkpath(dataHome)) {
-        return {false, QStringLiteral("The trash folder cannot be created.")};
-    }
-    QString pathInTrash;
-    if (!QFile::moveToTrash(path, &pathInTrash)) {
-        const QFileInfo source(path);
-        return {false, source.dir().isReadable() && QFileInfo(source.absolutePath()).isWritable()
-                           ? QStringLiteral("The file could not be moved to the trash.")
-                           : QStringLiteral("Permission denied.")};
-    }
-    // A trash from which the file can be restored keeps it under files/ with its record under info/.
-    const QFileInfo trashed(pathInTrash);
-    const QDir trashDir = trashed.dir();
-    const QString infoFile =
-        trashDir.absoluteFilePath(QStringLiteral("../info/") + trashed.fileName() + QStringLiteral(".trashinfo"));
-    if (!trashed.isAbsolute() || !trashed.exists() || QFileInfo::exists(path) || !QFileInfo::exists(infoFile)) {
-        return {false, QStringLiteral("The file did not reach a trash folder.")};
-    }
-    return {true, {}};
+    return putInTrash(path, TrashMode::Move);
 }
 
 TrashResult QtPlatform::copyToTrash(const QString& path) {
-    // A second name for the file (or a copy of it) in a folder of its own beside it goes to the trash in its place.
-    const QFileInfo source(path);
-    const QTemporaryDir beside(source.absolutePath() + QStringLiteral("/.trash-copy-XXXXXX"));
-    const QString copy = beside.filePath(source.fileName());
-    if (!beside.isValid() || (::link(QFile::encodeName(path).constData(), QFile::encodeName(copy).constData()) != 0 &&
-                              !QFile::copy(path, copy))) {
-        return {false, QStringLiteral("The file could not be copied.")};
-    }
-    return moveToTrash(copy);
+    return putInTrash(path, TrashMode::Copy);
 }
 
 std::int64_t QtPlatform::bytesAvailable(const QString& path) {
