@@ -18,6 +18,7 @@ class ClipboardWatcher;
 class HiddenTextBox;
 class NoteLayout;
 class NoteListModel;
+struct NoteReadResult;
 class Platform;
 class QAction;
 class QCheckBox;
@@ -27,6 +28,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSystemTrayIcon;
+class QThread;
 class QTimer;
 class QTreeView;
 class WorkProgress;
@@ -174,6 +176,8 @@ public:
     void captureReady();
     // The last steps of viewing a note, once its text can go into the note box at once.
     void showViewedNote(const QString& description, const QString& text);
+    // Views the text read from the note file of row number (or reports why it could not be read).
+    void viewNoteText(int number, const QString& description, const NoteReadResult& read);
     ClipboardWatcher& clipboard() { return *m_clipboard; }
 
     // ---- tray/: the tray icon and menu, hover feedback and the logo ----
@@ -248,6 +252,9 @@ private:
         QString text;
     };
     std::optional<PendingView> m_pendingView;
+    // Large note files being read away from the window; only the read of the last click is viewed.
+    std::vector<QThread*> m_noteReaders;
+    std::uint64_t m_noteReadTicket = 0;
     // The progress of the Backup or Restore under way, while one is.
     WorkProgress* m_longWork = nullptr;
     bool m_closeAfterWork = false;

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 #include <sqlite3.h>
 #include <zip.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -163,6 +165,30 @@ public:
 };
 
 using Messages = QList<QPair<QString, int>>;
+
+// Runs action once the progress window of the next Backup or Restore shows, with that window.
+void whenProgressShows(const std::function<void(QWidget*)>& action) {
+    QTimer::singleShot(0, [action] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QStringLiteral("frmProgress") && widget->isVisible()) {
+                action(widget);
+                return;
+            }
+        }
+        QFAIL("no progress window");
+    });
+}
+
+void pressCancel(QWidget* progress) {
+    progress->findChild<QPushButton*>(QStringLiteral("cmdCancelProgress"))->click();
+}
+
+// A data folder of a few thousand notes, so that the work lasts long enough to be cancelled.
+void addNotes(const Fixture& f, int count) {
+    for (int i = 0; i < count; ++i) {
+        writeFile(f.data() + QStringLiteral("/Note%1.txt").arg(i, 12, 10, QLatin1Char('0')), noise(2048).toBase64());
+    }
+}
 
 } // namespace
 
@@ -327,6 +353,67 @@ private slots:
         QCOMPARE(QDir(f.t.folder.file(QStringLiteral("\\backup"))).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("backup.dat")});
         QCOMPARE(f.t.platform.unexpectedMessages(), 0);
+    }
+
+    // While the work runs its progress window shows; Cancel stops it with no message and nothing changed, and a
+    // close request made meanwhile is answered once the work and its message are over.
+    void cancelAndCloseDuringTheWork() {
+        Fixture f;
+        QVERIFY(f.start());
+        addNotes(f, 1500);
+        f.backup({MsgAnswer::Ok});
+        const QByteArray archive = f.t.folder.read(kArchive);
+        f.t.folder.write(QStringLiteral("\\data\\Note000000000001.txt"), "changed since the backup");
+        const auto before = f.snapshot();
+
+        QString shown;
+        whenProgressShows([&shown](QWidget* progress) {
+            shown = progress->findChild<QLabel*>(QStringLiteral("lblProgress"))->text();
+            pressCancel(progress);
+        });
+        f.backup({MsgAnswer::Ok});
+        QCOMPARE(shown, QStringLiteral("Backing up the database..."));
+        QCOMPARE(f.messages(), (Messages{{kReplaceQuestion, MsgStyle::OkCancelExclamation}}));
+        QCOMPARE(f.t.folder.read(kArchive), archive);
+        QCOMPARE(QDir(f.t.folder.file(QStringLiteral("\\backup"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("backup.dat")});
+
+        whenProgressShows([&shown](QWidget* progress) {
+            shown = progress->findChild<QLabel*>(QStringLiteral("lblProgress"))->text();
+            pressCancel(progress);
+        });
+        f.restore({MsgAnswer::Ok});
+        QCOMPARE(shown, QStringLiteral("Restoring the database..."));
+        QCOMPARE(f.messages(), (Messages{{kRestoreQuestion, MsgStyle::OkCancelExclamation}}));
+        QCOMPARE(f.snapshot(), before);
+        QVERIFY(f.strays().isEmpty());
+        QVERIFY(f.settled());
+
+        // The close box during a Restore: the exit question follows the work's own message.
+        whenProgressShows([&f](QWidget*) { f.t->close(); });
+        f.restore({MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::No});
+        QCOMPARE(f.messages(),
+                 (Messages{{kRestoreQuestion, MsgStyle::OkCancelExclamation},
+                           {kRestored, MsgStyle::Information},
+                           {QStringLiteral("Are you sure you want to exit Scribbet?"), MsgStyle::YesNoExclamation}}));
+        QVERIFY(!f.t->hasEnded());
+        QVERIFY(f.settled());
+    }
+
+    // The end of the session cancels a Backup, and the program ends without a message.
+    void sessionEndCancelsABackup() {
+        Fixture f;
+        QVERIFY(f.start());
+        addNotes(f, 1500);
+        f.backup({MsgAnswer::Ok});
+        const QByteArray archive = f.t.folder.read(kArchive);
+        whenProgressShows([&f](QWidget*) { f.t->sessionEnding(); });
+        f.backup({MsgAnswer::Ok});
+        QCOMPARE(f.messages(), (Messages{{kReplaceQuestion, MsgStyle::OkCancelExclamation}}));
+        QVERIFY(f.t->hasEnded());
+        QCOMPARE(f.t.folder.read(kArchive), archive);
+        QCOMPARE(QDir(f.t.folder.file(QStringLiteral("\\backup"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("backup.dat")});
     }
 
     void missingBackupFolderIsMade() {

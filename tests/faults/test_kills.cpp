@@ -8,16 +8,19 @@
 #include "TestFolder.h"
 #include "TestWindow.h"
 
+#include "backup/Archive.h"
 #include "storage/KeyFile.h"
 #include "storage/NoteDatabase.h"
 #include "storage/NoteFile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -25,6 +28,7 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -35,6 +39,7 @@ constexpr long kIdsPerRun = 100000;
 constexpr int kStartTimeoutMs = 60000;
 // Kills land 0 to 50 ms after the worker was told to go.
 constexpr int kLatestKillMs = 50;
+constexpr int kLatestArchiveKillMs = 1000;
 
 int killCount() {
     bool ok = false;
@@ -377,6 +382,109 @@ QStringList checkPreferences(KillRun& run, const Steps& steps, long& lost) {
     return problems;
 }
 
+// Backups and restores work on a folder of a few thousand notes, so that a kill can land in every stage.
+int archiveNoteCount() {
+    return figures::kSanitized ? 200 : 2000;
+}
+
+using Contents = QMap<QString, QByteArray>;
+
+// Every file below folder by relative path, with its bytes.
+Contents contentsOf(const QString& folder) {
+    Contents files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        files.insert(QDir(folder).relativeFilePath(path), file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+    }
+    return files;
+}
+
+// The notes of one state of the data folder: every note file written anew, one record for each.
+bool writeNotes(const TestFolder& folder, const QString& version) {
+    const std::unique_ptr<NoteDatabase> db = NoteDatabase::open(folder.file(QStringLiteral("\\data\\data.mdb")));
+    if (!db || !db->begin()) {
+        return false;
+    }
+    for (int i = 0; i < archiveNoteCount(); ++i) {
+        const QString path = QStringLiteral("\\data\\Note%1.txt").arg(i, 12, 10, QLatin1Char('0'));
+        NoteRecord record;
+        record.theCategory = killwork::kNoteCategory;
+        record.theDescription = version + QString::number(i);
+        record.thePath = path;
+        folder.write(path, noteTextToFileBytes(QStringLiteral("%1 %2 ").arg(version).arg(i).repeated(8)));
+        if (!db->add(record)) {
+            return false;
+        }
+    }
+    return db->commit();
+}
+
+// Names of the restore folders and unfinished archives left in the program folder or its backup folder.
+QStringList leftovers(const TestFolder& folder) {
+    return QDir(folder.path()).entryList({QStringLiteral(".restore-*")}, QDir::AllEntries | QDir::Hidden) +
+           QDir(folder.file(QStringLiteral("\\backup")))
+               .entryList({QStringLiteral("backup.dat-*")}, QDir::AllEntries | QDir::Hidden);
+}
+
+// The folder of notes is unchanged, and the archive is the old one or a new one, whole, holding exactly that folder.
+QStringList checkBackups(KillRun& run, const Contents& data, long& lost) {
+    const TestFolder& folder = run.folder();
+    QStringList problems = leftovers(folder);
+    if (contentsOf(folder.file(QStringLiteral("\\data"))) != data) {
+        problems << QStringLiteral("the data folder changed");
+    }
+    const QString archive = folder.file(QStringLiteral("\\backup\\backup.dat"));
+    QTemporaryDir unpacked;
+    if (QFileInfo::exists(archive) &&
+        (extractArchive(archive, unpacked.path(), 1 << 30).status != ExtractResult::Extracted ||
+         contentsOf(unpacked.path()) != data)) {
+        problems << QStringLiteral("the archive is not whole");
+    }
+    lost = problems.isEmpty() ? 0 : 1;
+    // Each finished backup put a copy of the one before into the trash; emptied, so that the disk does not fill.
+    QDir(folder.path() + QLatin1Char('/') + kShare + QStringLiteral("/Trash")).removeRecursively();
+    return problems;
+}
+
+// The data folder is wholly the last archive restored, or wholly the one whose restore the kill cut short.
+QStringList checkRestores(KillRun& run, const Steps& steps, const QMap<QString, Contents>& archives, long& lost) {
+    const TestFolder& folder = run.folder();
+    QStringList problems = leftovers(folder);
+    long lastDone = -1;
+    long inFlight = -1;
+    for (const long id : steps.begun) {
+        if (steps.done.contains(id)) {
+            lastDone = std::max(lastDone, id);
+        } else {
+            inFlight = std::max(inFlight, id);
+        }
+    }
+    QStringList allowed{lastDone < 0 ? killwork::kArchiveNames[0] : steps.details.value(lastDone).value(0)};
+    if (inFlight > lastDone) {
+        allowed << steps.details.value(inFlight).value(0);
+    }
+    const Contents data = contentsOf(folder.file(QStringLiteral("\\data")));
+    lost = std::numeric_limits<long>::max();
+    for (const QString& name : allowed) {
+        const Contents& expected = archives.value(name);
+        long differing = 0;
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            differing += data.value(it.key()) == it.value() ? 0 : 1;
+        }
+        differing += data.size() - expected.size();
+        lost = std::min(lost, differing);
+    }
+    if (lost != 0) {
+        problems << QStringLiteral("%1 files are not as restored from %2")
+                        .arg(lost)
+                        .arg(allowed.join(QStringLiteral(" or ")));
+    }
+    return problems;
+}
+
 } // namespace
 
 class TestKills : public QObject {
@@ -423,17 +531,64 @@ private slots:
     void preferenceChangesSurviveKills() { runKills(killwork::kPreferences, checkPreferences); }
     void deletesSurviveKills() { runKills(killwork::kDeletes, checkDeletes); }
 
+    void backupsSurviveKills() {
+        Contents data;
+        runKills(
+            killwork::kBackups,
+            [&data](KillRun& run, const Steps&, long& lost) { return checkBackups(run, data, lost); },
+            [&data](KillRun& run) {
+                QVERIFY(writeNotes(run.folder(), QStringLiteral("a")));
+                data = contentsOf(run.folder().file(QStringLiteral("\\data")));
+            });
+    }
+
+    void restoresSurviveKills() {
+        QMap<QString, Contents> archives;
+        runKills(
+            killwork::kRestores,
+            [&archives](KillRun& run, const Steps& steps, long& lost) {
+                return checkRestores(run, steps, archives, lost);
+            },
+            [&archives](KillRun& run) {
+                const TestFolder& folder = run.folder();
+                // Archive B differs from A in every file: each note, the database, the category and preference files.
+                for (const QString& name : {killwork::kArchiveNames[1], killwork::kArchiveNames[0]}) {
+                    folder.makeData();
+                    QVERIFY(writeNotes(folder, name));
+                    folder.write(QStringLiteral("\\data\\category.dat"),
+                                 "[main]\r\ntotal=1\r\n[category]\r\n1=" + killwork::kNoteCategory.toUtf8() + "\r\n; " +
+                                     name.toUtf8() + "\r\n");
+                    folder.write(QStringLiteral("\\data\\settings.dat"),
+                                 "[settings]\r\npopup=" + QByteArray(name == killwork::kArchiveNames[0] ? "1" : "0") +
+                                     "\r\n");
+                    const QString archive = folder.file(QStringLiteral("\\archives\\") + name + QStringLiteral(".dat"));
+                    QDir().mkpath(QFileInfo(archive).absolutePath());
+                    QVERIFY(writeFolderArchive(folder.file(QStringLiteral("\\data")), archive));
+                    archives.insert(name, contentsOf(folder.file(QStringLiteral("\\data"))));
+                }
+            });
+    }
+
 private:
-    void runKills(const QString& mode, const std::function<QStringList(KillRun&, const Steps&, long&)>& check) {
+    void runKills(const QString& mode, const std::function<QStringList(KillRun&, const Steps&, long&)>& check,
+                  const std::function<void(KillRun&)>& prepare = {}) {
         KillRun run(mode);
         run.folder().makeData();
         run.folder().write(QStringLiteral("\\data\\category.dat"),
                            "[main]\r\ntotal=1\r\n[category]\r\n1=" + killwork::kNoteCategory.toUtf8() + "\r\n");
-        const QStringList ownPlaces{QStringLiteral("data"), QStringLiteral("worker.log"), kShare};
+        const bool archives = mode == killwork::kBackups || mode == killwork::kRestores;
+        if (prepare) {
+            prepare(run);
+        }
+        QStringList ownPlaces{QStringLiteral("data"), QStringLiteral("worker.log"), kShare};
+        if (archives) {
+            ownPlaces << QStringLiteral("backup");
+        }
         const FolderSnapshot before(run.folder().path(), ownPlaces);
 
         std::mt19937 random(std::random_device{}());
-        std::uniform_int_distribution<int> delay(0, kLatestKillMs);
+        // A Backup or Restore of the folder lasts a few hundred milliseconds: kills land anywhere in one.
+        std::uniform_int_distribution<int> delay(0, archives ? kLatestArchiveKillMs : kLatestKillMs);
         const int kills = killCount();
         int survived = 0;
         long lostInAll = 0;
@@ -469,7 +624,8 @@ private:
 
         figures::add(figures::kKills, kills);
         figures::add(figures::kKillsSurvived, survived);
-        figures::add(figures::kNotesLost, mode == killwork::kSaves || mode == killwork::kDeletes ? lostInAll : 0);
+        figures::add(figures::kNotesLost,
+                     mode == killwork::kSaves || mode == killwork::kDeletes || archives ? lostInAll : 0);
         figures::add(figures::kCases, 1);
         figures::add(figures::kCrashes, crashes);
         figures::add(figures::kOutsideWrites, outside.size());
