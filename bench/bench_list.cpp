@@ -19,8 +19,7 @@ BenchWindow& thousand() {
 }
 
 // LoadNoteList with the category already chosen: the query, the rows, the label, and the list laid out and painted.
-// A list that already shows what a fill would read is left alone, so each run first makes a row current (as a
-// user's click does), which the fill has to clear by reading the list anew.
+// Each run first makes a row current, as a user's click does, which the fill clears.
 figures::Body loadList(BenchWindow& (*window)(), const QString& category) {
     return [window, category](benchmark::State& state) {
         BenchWindow& w = window();

@@ -15,7 +15,7 @@ for tool in cmake ninja Xvfb trayer xdotool xdpyinfo dbus-launch zip unzip; do
 done
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCRIBBET_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target scribbet pristine scribbet_bench bench_folder >/dev/null
+cmake --build "$build" -j "$(nproc)" --target scribbet pristine scribbet_bench bench_folder bench_search >/dev/null
 
 rows="$(mktemp)"
 trap 'rm -f "$rows"' EXIT
@@ -30,6 +30,7 @@ part() {
 # Interleaved, so that a figure and its reference meet the same load.
 part "in-process benchmarks" "$build/bench/scribbet_bench" --benchmark_enable_random_interleaving=true
 part "bench/process.sh" bash "$root/bench/process.sh" "$build"
+part "bench_search" "$build/bench/bench_search"
 # The clipboard's figures come from a script of their own when it is there.
 if [ -f "$root/bench/clipboard.sh" ]; then
     part "bench/clipboard.sh" bash "$root/bench/clipboard.sh" "$build"

@@ -12,7 +12,7 @@ packages=(
     fonts-liberation2
     libxcb1-dev
     xvfb xauth trayer xclip xdotool x11-utils trash-cli imagemagick python3
-    desktop-file-utils libbenchmark-dev
+    desktop-file-utils libbenchmark-dev lintian appstream
     clang libclang-rt-14-dev
     dbus-x11 at-spi2-core python3-pyatspi openbox
 )

@@ -28,6 +28,11 @@ Categories=Utility;
 Keywords=notes;clipboard;
 StartupNotify=false
 StartupWMClass=scribbet
+Actions=find;
+
+[Desktop Action find]
+Name=Find Notes
+Exec="$exec_path" --find
 ENTRY
 chmod 0644 "$tmp"
 if cmp -s "$tmp" "$entry"; then

@@ -7,6 +7,8 @@ namespace {
 constexpr std::array kOptions{
     ProgramOption{"help", ProgramOption::Value::None, nullptr, "Shows this help and ends."},
     ProgramOption{"version", ProgramOption::Value::None, nullptr, "Shows the version and ends."},
+    ProgramOption{"find", ProgramOption::Value::Optional, "TEXT",
+                  "Opens Find Notes, with TEXT in its search field; a running Scribbet opens it."},
 };
 
 // The options that Qt takes out of the command line itself when the application object is made: written with one

@@ -97,7 +97,11 @@ template <typename T> T* named(T* widget, const char* name) {
 } // namespace
 
 FrmMain::FrmMain(const QString& programFolder, Platform& platform, QWidget* parent)
-    : QWidget(parent), m_programFolder(programFolder), m_platform(platform) {
+    : FrmMain(ProgramFolders::portable(programFolder), platform, parent) {}
+
+FrmMain::FrmMain(const ProgramFolders& folders, Platform& platform, QWidget* parent)
+    : QWidget(parent), m_programFolder(folders.programFolder), m_sharedFolder(folders.sharedFolder),
+      m_platform(platform) {
     setObjectName(QStringLiteral("FrmMain"));
     buildControls();
     setupNoteList();
@@ -127,6 +131,10 @@ void FrmMain::releaseMemorySoon() {
 
 QString FrmMain::programPath(const QString& suffix) const {
     return ProgramPath(m_programFolder, suffix);
+}
+
+QString FrmMain::sharedPath(const QString& suffix) const {
+    return ProgramPath(m_sharedFolder, suffix);
 }
 
 void FrmMain::buildControls() {

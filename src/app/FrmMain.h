@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/platform/ProgramFolders.h"
 #include "notes/RowTexts.h"
 #include "storage/NoteDatabase.h"
 #include "storage/cInifile.h"
@@ -37,8 +38,10 @@ class WorkProgress;
 class FrmMain : public QWidget {
     Q_OBJECT
 public:
-    // programFolder: the folder of the executable, without a trailing separator.
+    // programFolder: the folder of the executable, without a trailing separator (the portable form).
     FrmMain(const QString& programFolder, Platform& platform, QWidget* parent = nullptr);
+    // folders: where data/ and backup/ are, and where original/ and the About page are read.
+    FrmMain(const ProgramFolders& folders, Platform& platform, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     // Runs the start-up sequence; false when start-up ended the program (the window must not be shown).
@@ -52,6 +55,8 @@ public:
 
     const QString& programFolder() const { return m_programFolder; }
     QString programPath(const QString& suffix) const;
+    // A suffix such as "\original\data.mdb" below the folder of the files shipped with the program.
+    QString sharedPath(const QString& suffix) const;
 
     // ---- Controls (objectName = member name) ----
     QLabel* lblEnterOrChooseCategory = nullptr;
@@ -203,6 +208,10 @@ public:
     // A Backup or Restore is working away from the window; nothing else may start meanwhile.
     bool longWorkRunning() const { return m_longWork != nullptr; }
 
+    // ---- search/: a note chosen in the find window ----
+    // Shows the note as a click on its row does, in the note list of its category.
+    void showFoundNote(std::int64_t theKey, const QString& theCategory);
+
     Platform& platform() { return m_platform; }
 
 protected:
@@ -230,6 +239,7 @@ private:
     void answerCloseRequest();
 
     QString m_programFolder;
+    QString m_sharedFolder;
     Platform& m_platform;
     ClipboardWatcher* m_clipboard = nullptr;
     // Once the list is filled or a note is taken in, the memory that work freed goes back to the system when the

@@ -51,7 +51,7 @@ void FrmMain::InitializeProgram() {
     for (const QString& name : dataFiles) {
         const QString live = programPath(QStringLiteral("\\data\\") + name);
         if (!FileExists(live)) {
-            CopyFileIfPresent(programPath(QStringLiteral("\\original\\") + name), live, true);
+            CopyFileIfPresent(sharedPath(QStringLiteral("\\original\\") + name), live, true);
         }
     }
     if (!FileExists(programPath(QStringLiteral("\\data\\data.mdb")))) {

@@ -8,6 +8,9 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -55,7 +58,17 @@ sockaddr* asSocketAddress(sockaddr_un& address) {
     return reinterpret_cast<sockaddr*>(&address);
 }
 
+// How long a later start may take to hand over its message.
+constexpr int kMessageTimeoutMs = 3000;
+
 } // namespace
+
+struct SingleInstance::Connection {
+    int fd = -1;
+    QByteArray message;
+    QSocketNotifier* notifier = nullptr;
+    QTimer* timeout = nullptr;
+};
 
 SingleInstance::SingleInstance(const QString& programFolder, QObject* parent) : QObject(parent) {
     const QDir folder(lockFolder());
@@ -65,6 +78,9 @@ SingleInstance::SingleInstance(const QString& programFolder, QObject* parent) : 
 }
 
 SingleInstance::~SingleInstance() {
+    for (const std::unique_ptr<Connection>& connection : m_connections) {
+        ::close(connection->fd);
+    }
     if (m_listener >= 0) {
         ::close(m_listener);
         QFile::remove(m_socketPath);
@@ -104,18 +120,73 @@ bool SingleInstance::becomePrimary() {
 
 void SingleInstance::answerWaitingStarts() {
     for (;;) {
-        const int connection = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (connection < 0) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
             return;
         }
-        // A few bytes into an empty socket buffer: never blocks.
-        [[maybe_unused]] const ssize_t sent = ::send(connection, kAnswer, sizeof kAnswer - 1, MSG_NOSIGNAL);
-        ::close(connection);
-        emit activationRequested();
+        // The message is read as it comes, never waited for: the window goes on meanwhile.
+        auto connection = std::make_unique<Connection>();
+        Connection* raw = connection.get();
+        raw->fd = fd;
+        raw->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(raw->notifier, &QSocketNotifier::activated, this, [this, raw] { readFrom(raw); });
+        raw->timeout = new QTimer(this);
+        raw->timeout->setSingleShot(true);
+        connect(raw->timeout, &QTimer::timeout, this, [this, raw] { dropConnection(raw); });
+        raw->timeout->start(kMessageTimeoutMs);
+        m_connections.push_back(std::move(connection));
+        readFrom(raw);
     }
 }
 
+void SingleInstance::readFrom(Connection* connection) {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::recv(connection->fd, buffer, sizeof buffer, 0);
+        if (got > 0) {
+            connection->message.append(buffer, got);
+            if (connection->message.size() > kMaxMessage) {
+                dropConnection(connection);
+                return;
+            }
+            continue;
+        }
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            return;
+        }
+        break;
+    }
+    // The whole message is in (the sender closed its side), or the connection failed.
+    const QByteArray message = connection->message;
+    // A few bytes into an empty socket buffer: never blocks.
+    [[maybe_unused]] const ssize_t sent = ::send(connection->fd, kAnswer, sizeof kAnswer - 1, MSG_NOSIGNAL);
+    dropConnection(connection);
+    if (message.isEmpty()) {
+        emit activationRequested();
+    } else {
+        emit messageReceived(message);
+    }
+}
+
+void SingleInstance::dropConnection(Connection* connection) {
+    const auto at = std::find_if(m_connections.begin(), m_connections.end(),
+                                 [connection](const std::unique_ptr<Connection>& c) { return c.get() == connection; });
+    if (at == m_connections.end()) {
+        return;
+    }
+    connection->notifier->setEnabled(false);
+    connection->notifier->deleteLater();
+    connection->timeout->stop();
+    connection->timeout->deleteLater();
+    ::close(connection->fd);
+    m_connections.erase(at);
+}
+
 bool SingleInstance::activatePrimary(int timeoutMs) {
+    return sendToPrimary(QByteArray(), timeoutMs);
+}
+
+bool SingleInstance::sendToPrimary(const QByteArray& message, int timeoutMs) {
     sockaddr_un address;
     if (!socketAddress(m_socketPath, address)) {
         return false;
@@ -128,6 +199,18 @@ bool SingleInstance::activatePrimary(int timeoutMs) {
             return false;
         }
         if (::connect(connection, asSocketAddress(address), sizeof address) == 0) {
+            // The message, then the end of it: the running instance answers once it has the whole.
+            const QByteArray sending = message.left(kMaxMessage);
+            qsizetype done = 0;
+            while (done < sending.size()) {
+                const ssize_t put = ::send(connection, sending.constData() + done,
+                                           static_cast<std::size_t>(sending.size() - done), MSG_NOSIGNAL);
+                if (put <= 0) {
+                    break;
+                }
+                done += put;
+            }
+            ::shutdown(connection, SHUT_WR);
             pollfd answer{connection, POLLIN, 0};
             const int waited = ::poll(&answer, 1, static_cast<int>(qMax<qint64>(deadline.remainingTime(), 100)));
             char reply[sizeof kAnswer] = {};

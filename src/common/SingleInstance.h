@@ -1,15 +1,17 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 
 // One running instance per program folder. The first start holds a lock and listens on a local socket beside it; a
-// later start asks it to come forward and ends.
+// later start hands it a message (none: come forward) and ends.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -20,16 +22,26 @@ public:
     bool becomePrimary();
     // Asks the running instance to bring its window forward; true when it answered.
     bool activatePrimary(int timeoutMs = 3000);
+    // Hands a message (at most kMaxMessage bytes) to the running instance; true when it answered.
+    bool sendToPrimary(const QByteArray& message, int timeoutMs = 3000);
+
+    static constexpr qsizetype kMaxMessage = 65536;
 
 signals:
     void activationRequested();
+    // A later start handed over a message that is not empty.
+    void messageReceived(const QByteArray& message);
 
 private:
+    struct Connection;
     void answerWaitingStarts();
+    void readFrom(Connection* connection);
+    void dropConnection(Connection* connection);
 
     QString m_lockPath;
     QString m_socketPath;
     std::unique_ptr<QLockFile> m_lock;
     int m_listener = -1;
     QSocketNotifier* m_notifier = nullptr;
+    std::vector<std::unique_ptr<Connection>> m_connections;
 };

@@ -7,6 +7,10 @@
 
 #include <atomic>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // How long an operation waits for another program's hold on the database to end. The window waits with it, so
@@ -332,4 +336,28 @@ void NoteDatabase::rollback() {
     if (sqlite3_get_autocommit(m_db.get()) == 0) {
         run(m_db.get(), "ROLLBACK", nullptr);
     }
+}
+
+std::optional<DatabaseStamp> NoteDatabase::stamp(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    // The file change counter: four bytes, most significant first, at offset 24 of the header. A write that
+    // commits advances it before the database is unlocked (rollback journal; the database never stays in WAL mode).
+    struct stat info {};
+    unsigned char counter[4] = {};
+    const bool read = ::fstat(fd, &info) == 0 && ::pread(fd, counter, sizeof counter, 24) == sizeof counter;
+    ::close(fd);
+    if (!read) {
+        return std::nullopt;
+    }
+    DatabaseStamp result;
+    result.device = static_cast<std::uint64_t>(info.st_dev);
+    result.inode = static_cast<std::uint64_t>(info.st_ino);
+    result.size = static_cast<std::int64_t>(info.st_size);
+    result.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    result.changeCounter = (std::uint32_t{counter[0]} << 24) | (std::uint32_t{counter[1]} << 16) |
+                           (std::uint32_t{counter[2]} << 8) | std::uint32_t{counter[3]};
+    return result;
 }

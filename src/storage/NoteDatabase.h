@@ -19,6 +19,17 @@ struct ListedNote {
     std::int64_t theKey = 0;
 };
 
+// Identifies one state of a database file: which file it is, and the change counter that every committed write
+// advances. Equal stamps mean equal contents.
+struct DatabaseStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::uint32_t changeCounter = 0;
+    bool operator==(const DatabaseStamp&) const = default;
+};
+
 struct NoteRecord {
     QString theDate;
     QString theTime;
@@ -52,6 +63,8 @@ public:
     // table or one of its fields. A database of the earlier schema (table and the two indexes only) is brought up to
     // date in one transaction; while it cannot be (read-only, locked), it is used as it is.
     static std::unique_ptr<NoteDatabase> open(const QString& path, QString* error = nullptr);
+    // The stamp of the database file at path, read without opening it as a database; nothing when it cannot be read.
+    static std::optional<DatabaseStamp> stamp(const QString& path);
     // Makes a new, empty database with the schema (used when the program is built); fails when the file exists.
     static bool createSchema(const QString& path, QString* error = nullptr);
 

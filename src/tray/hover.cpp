@@ -28,7 +28,7 @@ void FrmMain::imgQuarn_MouseMove() {
 void FrmMain::imgQuarn_Click() {
     // The flag stays set: the logo is not underlined again until the mouse has crossed a reset control.
     showLogo(imgQuarn, imlQuarn[0]);
-    platform().openUrl(QUrl::fromLocalFile(programPath(QStringLiteral("\\about.html"))).toString());
+    platform().openUrl(QUrl::fromLocalFile(sharedPath(QStringLiteral("\\about.html"))).toString());
 }
 
 void FrmMain::lblEnterOrChooseCategory_MouseMove() {

@@ -96,7 +96,10 @@ private slots:
         QVERIFY(help.endsWith(QStringLiteral("\nYour notes are kept in /home/u/.local/share/scribbet/data\n")));
         const QString programHelp = helpText(QStringLiteral("/x/data"));
         for (const ProgramOption& option : programOptions()) {
-            QVERIFY(programHelp.contains(QStringLiteral("  --%1  ").arg(QLatin1String(option.name))));
+            const QString value = option.value == ProgramOption::Value::Optional
+                                      ? QStringLiteral(" [%1]").arg(QLatin1String(option.valueName))
+                                      : QString();
+            QVERIFY(programHelp.contains(QStringLiteral("  --%1%2  ").arg(QLatin1String(option.name), value)));
         }
     }
 };

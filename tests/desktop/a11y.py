@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """Reads the running program's window through the accessibility bus, as a screen reader would.
 
-Usage: a11y.py dump | a11y.py text NAME | a11y.py rows | a11y.py state NAME STATE
+Usage: a11y.py dump | a11y.py text NAME | a11y.py rows [NAME] | a11y.py state NAME STATE
   text NAME   the text of the field whose accessible name is NAME ("Note", "Description", "Category") or the
               caption of the label, button or check box called NAME
-  rows        the note list's rows, one per line, cells separated by tabs
+  rows [NAME] the rows of the list called NAME (the note list "Notes" when not given), one per line, cells
+              separated by tabs
   press NAME  presses the button called NAME (a message box's "OK")
   state       prints yes or no: whether the control called NAME has STATE (visible, enabled, checked, focused)
 """
@@ -60,8 +61,8 @@ def field_text(acc):
     return text_of(acc)
 
 
-def rows():
-    tree = find("Notes")
+def rows(name="Notes"):
+    tree = find(name)
     table = tree.queryTable()
     for r in range(table.nRows):
         print("\t".join(text_of(table.getAccessibleAt(r, c)) for c in range(table.nColumns)))
@@ -83,7 +84,7 @@ def main():
     elif command == "text":
         print(field_text(find(sys.argv[2])))
     elif command == "rows":
-        rows()
+        rows(*sys.argv[2:3])
     elif command == "press":
         button = find(sys.argv[2])
         action = button.queryAction()

@@ -19,6 +19,10 @@ for f in scribbet original/data.mdb original/category.dat original/settings.dat 
 done
 [ -d "$prefix/backup" ] || fail "missing backup/"
 [ ! -e "$prefix/data" ] || fail "data/ must not be installed"
+# The Debian package's layout stays out of the portable folder.
+for f in bin share usr; do
+    [ ! -e "$prefix/$f" ] || fail "$f/ must not be installed"
+done
 
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
 mkdir -p "$HOME"
@@ -30,10 +34,15 @@ grep -qF 'Exec="' "$entry" || fail "Exec is not quoted"
 for size in 16 32 48 64 128 256; do
     [ -f "$XDG_DATA_HOME/icons/hicolor/${size}x${size}/apps/scribbet.png" ] || fail "no ${size}px icon"
 done
-# The Exec line leads back to the installed program.
-exec_line="$(sed -n 's/^Exec=//p' "$entry")"
-unescaped="$(printf '%s' "$exec_line" | sed -e 's/\\\\/\\/g' -e 's/^"//' -e 's/"$//' -e 's/\\\([\\"`$]\)/\1/g' -e 's/%%/%/g')"
+# The Exec lines lead back to the installed program: the entry's own, and the "Find Notes" action's with --find.
+unescape() { sed -e 's/\\\\/\\/g' -e 's/^"//' -e 's/"$//' -e 's/\\\([\\"`$]\)/\1/g' -e 's/%%/%/g'; }
+exec_line="$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' "$entry")"
+unescaped="$(printf '%s' "$exec_line" | unescape)"
 [ "$unescaped" = "$prefix/scribbet" ] || fail "Exec leads to '$unescaped'"
+find_line="$(sed -n '/^\[Desktop Action find\]/,$s/^Exec=//p' "$entry")"
+[ "${find_line% --find}" != "$find_line" ] || fail "the Find Notes action does not ask for --find: $find_line"
+[ "$(printf '%s' "${find_line% --find}" | unescape)" = "$prefix/scribbet" ] || fail "Find Notes leads to '$find_line'"
+grep -qx 'Name=Find Notes' "$entry" || fail "no Find Notes action"
 
 before="$(find "$XDG_DATA_HOME" -type f -printf '%p %T@ %s\n' | sort)"
 sleep 1.1
@@ -46,5 +55,7 @@ sleep 1.1
 
 # The package holds the same folder.
 (cd "$build_dir" && cpack -G TGZ -B "$work/package" >/dev/null)
-tar -tzf "$work"/package/scribbet-*.tar.gz | grep '/original/data.mdb$' >/dev/null || fail "the package lacks original/"
+contents="$(tar -tzf "$work"/package/scribbet-*.tar.gz)"
+echo "$contents" | grep '/original/data.mdb$' >/dev/null || fail "the package lacks original/"
+! echo "$contents" | grep -E '/(bin|share)/' >/dev/null || fail "the .tar.gz holds the Debian package's layout"
 echo "install: ok"

@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
-# Runs one desktop test script against a copy of the program folder, under a private X server with a tray host,
-# with a private home, runtime folder and trash. Usage: run-desktop-test.sh SCRIPT PROGRAM_DIR
+# Runs one desktop test script under a private X server with a tray host, with a private home, runtime folder and
+# trash. Usage: run-desktop-test.sh SCRIPT PROGRAM
+# PROGRAM is a program folder, whose copy the test runs, or an installed executable (such as /usr/bin/scribbet),
+# which keeps its data in the home folder. SCRIBBET_HOME=folder gives the home folder, which then outlives the test.
 set -euo pipefail
 script="$1"
-program_dir="$2"
+program="$2"
 
 work="$(mktemp -d /tmp/scribbet-desktop.XXXXXX)"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    pkill -f "$work/program/scribbet" 2>/dev/null || true
+    # The programs this test started, and no other: they carry its folder in their environment.
+    for p in $(pgrep -x scribbet || true); do
+        tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WORK=$work" && kill "$p" 2>/dev/null || true
+    done
     wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-export HOME="$work/home"
+export HOME="${SCRIBBET_HOME:-$work/home}"
 export XDG_RUNTIME_DIR="$work/run"
 export XDG_DATA_HOME="$HOME/.local/share"
 export XDG_CONFIG_HOME="$HOME/.config"
@@ -58,9 +63,15 @@ if [ -z "${SCRIBBET_NO_TRAY:-}" ]; then
     for _ in $(seq 100); do xdotool search --classname trayer >/dev/null 2>&1 && break; sleep 0.05; done
 fi
 
-cp -a "$program_dir" "$work/program"
-export PROGRAM="$work/program"
-export SCRIBBET="$work/program/scribbet"
+# PROGRAM is the folder that data/ and backup/ are in.
+if [ -d "$program" ]; then
+    cp -a "$program" "$work/program"
+    export PROGRAM="$work/program"
+    export SCRIBBET="$work/program/scribbet"
+else
+    export PROGRAM="$XDG_DATA_HOME/scribbet"
+    export SCRIBBET="$program"
+fi
 export DESKTOP_LIB="$(dirname "$0")/lib.sh"
 export WORK="$work"
 bash "$script"

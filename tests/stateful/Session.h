@@ -122,9 +122,9 @@ private:
     QString shownCategory;
     // The last sort: the column clicked (1-based); 0 when the list has not been sorted.
     int sortColumn = 0;
-    // What the step did to the list: a choice fills it for the box's text, Clear empties it, typing in the box
-    // leaves it alone; other steps may do either.
-    enum class ListRule { Any, ShowsTheBox, Empty, Stays };
+    // What the step did to the list: a choice fills it for the box's text, Clear empties it; other steps may leave
+    // it alone or fill it for the box's text.
+    enum class ListRule { Any, ShowsTheBox, Empty };
     ListRule listRule = ListRule::Any;
     LastCopy lastCopy = LastCopy::Note;
     QString ownCopy;

@@ -64,7 +64,8 @@ TrashResult FakePlatform::fakeTrash(const QString& path, bool move) {
     return {true, {}};
 }
 
-std::int64_t FakePlatform::bytesAvailable(const QString&) {
+std::int64_t FakePlatform::bytesAvailable(const QString& path) {
+    spaceAskedFor.append(path);
     return freeBytes;
 }
 

@@ -47,6 +47,7 @@ public:
     QString trashFolder;      // where trashed files go; a folder of the test's own
     Trash trash;
     std::int64_t freeBytes = std::int64_t{1} << 40;
+    QStringList spaceAskedFor; // the paths whose free space was asked for
     QDateTime clock = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9));
     // When not empty, random() returns these in turn before falling back to a fixed generator.
     std::deque<std::uint32_t> randomValues;

@@ -39,7 +39,8 @@ public:
     virtual bool openUrl(const QString& url) = 0;
     // Moves a file to the desktop's trash, from where the user can restore it.
     virtual TrashResult moveToTrash(const QString& path) = 0;
-    // Puts the file into the trash with its record, as moveToTrash does, but leaves it where it is (a hard link, or a copy across file systems).
+    // Puts the file into the trash with its record, as moveToTrash does, but leaves it where it is (a hard link, or a
+    // copy across file systems).
     virtual TrashResult copyToTrash(const QString& path) = 0;
     // Bytes available to this user on the file system that holds path; -1 when unknown.
     virtual std::int64_t bytesAvailable(const QString& path) = 0;

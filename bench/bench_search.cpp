@@ -1,0 +1,169 @@
+// Search on 100,000 notes of about 500 bytes: building the index in the background (its time, and the longest the
+// window's event loop waited meanwhile), a query's first results on screen (p95 over 200 queries drawn from the notes'
+// own words and parts of words), and the longest the window waited while a query was typed. Prints rows of the
+// benchmark table: figure, value, target, ratio, holds.
+#include "ProgramFolder.h"
+
+#include "search/FindWindow.h"
+#include "search/SearchIndex.h"
+#include "search/SearchService.h"
+#include "storage/NoteDatabase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+const char* const kWords[] = {"garden", "window",  "letter",  "invoice", "meeting", "Straße", "café",   "naïve",
+                              "привет", "дом",     "σοφία",   "東京",    "検索",    "could",  "would",  "paper",
+                              "kettle", "harbour", "lantern", "ribbon",  "saddle",  "timber", "velvet", "wander"};
+
+// Measures the longest gap between ticks of a 5 ms timer of the window's thread while it runs.
+class StallMeter : public QObject {
+public:
+    StallMeter() {
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        });
+    }
+    void start() {
+        m_clock.start();
+        m_last = 0;
+        m_longest = 0;
+        m_timer.start();
+    }
+    double stopMs() {
+        m_timer.stop();
+        return static_cast<double>(std::max(m_longest, m_clock.nsecsElapsed() - m_last)) / 1e6 - 5.0;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+void row(const char* figure, double value, const char* unit, double limit) {
+    std::printf("%s\t%.1f %s\t<= %.0f %s\t\t%s\n", figure, value, unit, limit, unit, value <= limit ? "yes" : "NO");
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
+    QApplication app(argc, argv);
+    const std::int64_t notes = argc > 1 ? std::strtoll(argv[1], nullptr, 10) : 100'000;
+    const QString folder = home.filePath(QStringLiteral("program"));
+    QDir().mkpath(folder);
+    benchdata::makeProgramFolder(folder, notes, benchdata::NoteFiles::None);
+
+    // A note file of about 500 bytes for every record.
+    std::mt19937 random(42);
+    std::vector<QString> texts;
+    {
+        const std::unique_ptr<NoteDatabase> db = NoteDatabase::open(folder + QStringLiteral("/data/data.mdb"));
+        db->forEach([&](const NoteRecord& record) {
+            QByteArray text;
+            while (text.size() < 500) {
+                text += kWords[random() % std::size(kWords)];
+                text += random() % 12 == 0 ? "\r\n" : " ";
+            }
+            text += "\r\n";
+            QFile file(folder + QStringLiteral("/data/") + record.thePath.mid(6));
+            if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+                std::exit(1);
+            }
+            if (texts.size() < 2000) {
+                texts.push_back(QString::fromUtf8(text));
+            }
+        });
+    }
+
+    SearchService service(folder);
+    FindWindow window(service);
+    window.show();
+    StallMeter stall;
+    qint64 waiting = -1;
+    QObject::connect(&service, &SearchService::progress, [&waiting](qint64 left) { waiting = left; });
+    QElapsedTimer clock;
+    clock.start();
+    stall.start();
+    service.start();
+    if (!waitFor([&] { return waiting == 0; }, 600'000)) {
+        std::fprintf(stderr, "the index was not built\n");
+        return 1;
+    }
+    const double buildS = static_cast<double>(clock.elapsed()) / 1000.0;
+    const double buildStall = stall.stopMs();
+
+    // Queries from the notes' own words and parts of words, typed as a user would.
+    auto* field = window.findChild<QLineEdit*>(QStringLiteral("txtFind"));
+    bool answered = false;
+    QObject::connect(&service, &SearchService::answered,
+                     [&answered, field](const SearchAnswer& a) { answered = answered || a.query == field->text(); });
+    std::vector<double> firstResults;
+    double typingStall = 0;
+    for (int i = 0; i < 200; ++i) {
+        const QString& text = texts[random() % texts.size()];
+        const QStringList words = text.simplified().split(QLatin1Char(' '));
+        QString word = words.at(static_cast<qsizetype>(random() % words.size()));
+        if (word.size() > 3 && random() % 2 == 0) {
+            const auto length = 3 + static_cast<qsizetype>(random() % (word.size() - 2));
+            word = word.mid(static_cast<qsizetype>(random() % (word.size() - length + 1)), length);
+        }
+        // Typing the word letter by letter: the window's longest wait.
+        field->clear();
+        stall.start();
+        for (qsizetype n = 1; n < word.size(); ++n) {
+            field->setText(word.left(n));
+            QCoreApplication::processEvents();
+        }
+        // The last letter: from the key to the first results painted.
+        answered = false;
+        clock.restart();
+        field->setText(word);
+        if (!waitFor([&] { return answered; }, 10'000)) {
+            std::fprintf(stderr, "no answer for %s\n", qPrintable(word));
+            return 1;
+        }
+        window.repaint();
+        firstResults.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        typingStall = std::max(typingStall, stall.stopMs());
+    }
+    std::sort(firstResults.begin(), firstResults.end());
+    const double p95 = firstResults[firstResults.size() * 95 / 100];
+    row("Search: build the index, 100,000 notes", buildS, "s", 120);
+    row("Search: longest wait of the window while building", buildStall, "ms", 50);
+    row("Search: first results on screen, p95 of 200 queries", p95, "ms", 30);
+    row("Search: longest wait of the window while typing", typingStall, "ms", 50);
+    return 0;
+}

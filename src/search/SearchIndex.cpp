@@ -1,0 +1,535 @@
+#include "search/SearchIndex.h"
+
+#include "common/Files.h"
+#include "common/platform/FolderWatch.h"
+#include "search/Fold.h"
+#include "storage/NoteFile.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <unordered_set>
+
+namespace {
+
+// Raised whenever the layout of the index or the folding changes: an index of another version is made afresh.
+constexpr int kIndexVersion = 1;
+
+// A file written this close to the time it is indexed may be written again within the same tick of the file
+// system's clock; its time is not trusted, so the next look at every file indexes it again.
+constexpr std::int64_t kRacyNs = 2'000'000'000;
+
+constexpr const char* kSchema[] = {
+    "CREATE TABLE meta (name TEXT PRIMARY KEY, value) WITHOUT ROWID",
+    // One row per record of the note database. fileSize is NULL while the note waits to be indexed.
+    "CREATE TABLE notes (theKey INTEGER PRIMARY KEY, theCategory TEXT NOT NULL, theDescription TEXT NOT NULL, "
+    "theDate TEXT NOT NULL, theTime TEXT NOT NULL, thePath TEXT NOT NULL, fileName TEXT, "
+    "foldedCategory TEXT NOT NULL, foldedDescription TEXT NOT NULL, fileSize INTEGER, fileModified INTEGER)",
+    "CREATE INDEX notesByFile ON notes (fileName)",
+    "CREATE INDEX notesWaiting ON notes (theKey) WHERE fileSize IS NULL",
+    "CREATE VIRTUAL TABLE words USING fts5 (category, description, body, tokenize = 'trigram case_sensitive 1')",
+};
+
+std::atomic<int> indexFilesOpened{0};
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+Statement prepare(sqlite3* db, const char* sql) {
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    return Statement(raw);
+}
+
+void bind(sqlite3_stmt* statement, int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(statement, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+}
+
+QString column(sqlite3_stmt* statement, int index) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, index)),
+                             sqlite3_column_bytes(statement, index));
+}
+
+// The file name of a stored path "\data\NAME"; empty when the path leads anywhere else.
+QString noteFileName(const QString& thePath) {
+    const QString prefix = QStringLiteral("\\data\\");
+    if (!thePath.startsWith(prefix)) {
+        return {};
+    }
+    const QString name = thePath.mid(prefix.size());
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") ||
+        name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/'))) {
+        return {};
+    }
+    return name;
+}
+
+struct FileState {
+    std::int64_t size = -1; // -1: missing or not a file
+    std::int64_t modifiedNs = 0;
+};
+
+FileState fileState(const QString& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path native(QFile::encodeName(path).toStdString());
+    FileState state;
+    if (!fs::is_regular_file(native, error)) {
+        return state;
+    }
+    const auto size = fs::file_size(native, error);
+    if (error) {
+        return state;
+    }
+    const auto time = fs::last_write_time(native, error);
+    if (error) {
+        return state;
+    }
+    state.size = static_cast<std::int64_t>(size);
+    state.modifiedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+    return state;
+}
+
+QString quotedPhrase(const QString& word) {
+    QString phrase = word;
+    phrase.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + phrase + QLatin1Char('"');
+}
+
+QByteArray stampText(const DatabaseStamp& s) {
+    return QByteArray::number(static_cast<qulonglong>(s.device)) + ' ' +
+           QByteArray::number(static_cast<qulonglong>(s.inode)) + ' ' +
+           QByteArray::number(static_cast<qlonglong>(s.size)) + ' ' +
+           QByteArray::number(static_cast<qlonglong>(s.modifiedNs)) + ' ' + QByteArray::number(s.changeCounter);
+}
+
+} // namespace
+
+void SearchIndex::Closer::operator()(sqlite3* db) const {
+    sqlite3_close_v2(db);
+}
+
+SearchIndex::SearchIndex(const QString& programFolder)
+    : m_programFolder(programFolder), m_dataFolder(ProgramPath(programFolder, QStringLiteral("\\data"))),
+      m_indexFolder(folderFor(programFolder)) {}
+
+SearchIndex::~SearchIndex() = default;
+
+QString SearchIndex::folderFor(const QString& programFolder) {
+    const QString data = ProgramPath(programFolder, QStringLiteral("\\data"));
+    const QString canonical = QFileInfo(data).canonicalFilePath();
+    const QByteArray hash = QCryptographicHash::hash(
+                                QFile::encodeName(canonical.isEmpty() ? QFileInfo(data).absoluteFilePath() : canonical),
+                                QCryptographicHash::Sha256)
+                                .toHex()
+                                .left(24);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/scribbet/") +
+           QString::fromLatin1(hash);
+}
+
+int SearchIndex::filesOpened() {
+    return indexFilesOpened.load();
+}
+
+bool SearchIndex::exec(const char* sql) {
+    const int rc = sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr);
+    noteError(rc);
+    return rc == SQLITE_OK;
+}
+
+void SearchIndex::noteError(int rc) {
+    if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB) {
+        m_damaged = true;
+    }
+}
+
+bool SearchIndex::open() {
+    // Watch first, so that no change made while the index is looked over goes unseen.
+    m_watch = std::make_unique<FolderWatch>(m_dataFolder);
+    m_watch->take();
+    if (!openFile(false) && !openFile(true)) {
+        return false;
+    }
+    markAllFilesByStat();
+    followDatabase();
+    if (m_damaged && !openFile(true)) {
+        return false;
+    }
+    return true;
+}
+
+bool SearchIndex::openFile(bool fresh) {
+    m_db.reset();
+    m_stamp.reset();
+    m_damaged = false;
+    // Owner-only: the folder is made 0700 and the files 0600 whatever the process's mask.
+    QDir().mkpath(m_indexFolder);
+    QFile::setPermissions(m_indexFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString path = m_indexFolder + QStringLiteral("/index.sqlite");
+    if (fresh) {
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            QFile::remove(path + QLatin1String(suffix));
+        }
+    }
+    {
+        QFile file(path);
+        if (!file.exists() && !file.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    ++indexFilesOpened;
+    m_db.reset(raw);
+    if (rc != SQLITE_OK) {
+        return false;
+    }
+    sqlite3_busy_timeout(m_db.get(), 1000);
+    if (!exec("PRAGMA journal_mode = WAL") || !exec("PRAGMA synchronous = NORMAL")) {
+        return false;
+    }
+    // An index is used only when it is of this version and made for this data folder.
+    const QString folder = QFileInfo(m_dataFolder).absoluteFilePath();
+    {
+        const Statement version = prepare(m_db.get(), "SELECT value FROM meta WHERE name = 'version'");
+        const Statement owner = prepare(m_db.get(), "SELECT value FROM meta WHERE name = 'folder'");
+        if (version && owner) {
+            const bool current = sqlite3_step(version.get()) == SQLITE_ROW &&
+                                 sqlite3_column_int(version.get(), 0) == kIndexVersion &&
+                                 sqlite3_step(owner.get()) == SQLITE_ROW && column(owner.get(), 0) == folder;
+            if (current) {
+                const Statement stamp = prepare(m_db.get(), "SELECT value FROM meta WHERE name = 'stamp'");
+                if (stamp && sqlite3_step(stamp.get()) == SQLITE_ROW) {
+                    const QList<QByteArray> parts = column(stamp.get(), 0).toLatin1().split(' ');
+                    if (parts.size() == 5) {
+                        m_stamp = DatabaseStamp{parts[0].toULongLong(), parts[1].toULongLong(), parts[2].toLongLong(),
+                                                parts[3].toLongLong(), parts[4].toUInt()};
+                    }
+                }
+                return !m_damaged;
+            }
+        }
+    }
+    if (!fresh) {
+        return false;
+    }
+    if (!exec("BEGIN")) {
+        return false;
+    }
+    for (const char* sql : kSchema) {
+        if (!exec(sql)) {
+            exec("ROLLBACK");
+            return false;
+        }
+    }
+    const Statement meta = prepare(m_db.get(), "INSERT INTO meta VALUES ('version', ?1), ('folder', ?2)");
+    sqlite3_bind_int(meta.get(), 1, kIndexVersion);
+    bind(meta.get(), 2, folder);
+    if (sqlite3_step(meta.get()) != SQLITE_DONE || !exec("COMMIT")) {
+        exec("ROLLBACK");
+        return false;
+    }
+    return true;
+}
+
+void SearchIndex::refresh() {
+    if (!m_db) {
+        return;
+    }
+    if (m_damaged) {
+        if (!openFile(true)) {
+            m_db.reset();
+            return;
+        }
+        markAllFilesByStat();
+    }
+    const FolderWatch::Changes changes = m_watch->take();
+    if (changes.lostTrack) {
+        markAllFilesByStat();
+    } else {
+        for (const QString& name : changes.names) {
+            markFile(name);
+        }
+    }
+    followDatabase();
+}
+
+void SearchIndex::markFile(const QString& name) {
+    const Statement mark = prepare(m_db.get(), "UPDATE notes SET fileSize = NULL WHERE fileName = ?1");
+    bind(mark.get(), 1, name);
+    noteError(sqlite3_step(mark.get()));
+}
+
+void SearchIndex::markAllFilesByStat() {
+    const Statement all =
+        prepare(m_db.get(), "SELECT theKey, fileName, fileSize, fileModified FROM notes WHERE fileSize IS NOT NULL");
+    if (!all) {
+        return;
+    }
+    std::vector<std::int64_t> changed;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(all.get())) == SQLITE_ROW) {
+        const QString name = column(all.get(), 1);
+        const FileState state = name.isEmpty() ? FileState{} : fileState(m_dataFolder + QLatin1Char('/') + name);
+        if (state.size != sqlite3_column_int64(all.get(), 2) ||
+            (state.size >= 0 && state.modifiedNs != sqlite3_column_int64(all.get(), 3))) {
+            changed.push_back(sqlite3_column_int64(all.get(), 0));
+        }
+    }
+    noteError(rc);
+    const Statement mark = prepare(m_db.get(), "UPDATE notes SET fileSize = NULL WHERE theKey = ?1");
+    exec("BEGIN");
+    for (const std::int64_t key : changed) {
+        sqlite3_bind_int64(mark.get(), 1, key);
+        noteError(sqlite3_step(mark.get()));
+        sqlite3_reset(mark.get());
+    }
+    exec("COMMIT");
+}
+
+void SearchIndex::followDatabase() {
+    const QString databasePath = ProgramPath(m_programFolder, QStringLiteral("\\data\\data.mdb"));
+    // Taken before the records are read: a write in between makes the next look read them again.
+    const std::optional<DatabaseStamp> stamp = NoteDatabase::stamp(databasePath);
+    if (!stamp || stamp == m_stamp) {
+        return;
+    }
+    const std::unique_ptr<NoteDatabase> database = NoteDatabase::open(databasePath);
+    if (!database) {
+        return;
+    }
+    const Statement find =
+        prepare(m_db.get(), "SELECT theCategory, theDescription, theDate, theTime, thePath FROM notes "
+                            "WHERE theKey = ?1");
+    const Statement put =
+        prepare(m_db.get(), "INSERT OR REPLACE INTO notes (theKey, theCategory, theDescription, theDate, "
+                            "theTime, thePath, fileName, foldedCategory, foldedDescription, fileSize, "
+                            "fileModified) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, NULL, NULL)");
+    if (!find || !put || !exec("BEGIN")) {
+        noteError(sqlite3_errcode(m_db.get()));
+        return;
+    }
+    std::unordered_set<std::int64_t> seen;
+    const bool read = database->forEach([&](const NoteRecord& record) {
+        seen.insert(record.theKey);
+        sqlite3_bind_int64(find.get(), 1, record.theKey);
+        const bool same = sqlite3_step(find.get()) == SQLITE_ROW && column(find.get(), 0) == record.theCategory &&
+                          column(find.get(), 1) == record.theDescription && column(find.get(), 2) == record.theDate &&
+                          column(find.get(), 3) == record.theTime && column(find.get(), 4) == record.thePath;
+        sqlite3_reset(find.get());
+        if (same) {
+            return;
+        }
+        sqlite3_bind_int64(put.get(), 1, record.theKey);
+        bind(put.get(), 2, record.theCategory);
+        bind(put.get(), 3, record.theDescription);
+        bind(put.get(), 4, record.theDate);
+        bind(put.get(), 5, record.theTime);
+        bind(put.get(), 6, record.thePath);
+        const QString name = noteFileName(record.thePath);
+        if (name.isEmpty()) {
+            sqlite3_bind_null(put.get(), 7);
+        } else {
+            bind(put.get(), 7, name);
+        }
+        bind(put.get(), 8, foldForSearch(record.theCategory));
+        bind(put.get(), 9, foldForSearch(record.theDescription));
+        noteError(sqlite3_step(put.get()));
+        sqlite3_reset(put.get());
+    });
+    if (!read) {
+        exec("ROLLBACK");
+        return;
+    }
+    // Records that are gone.
+    std::vector<std::int64_t> gone;
+    {
+        const Statement keys = prepare(m_db.get(), "SELECT theKey FROM notes");
+        while (sqlite3_step(keys.get()) == SQLITE_ROW) {
+            const std::int64_t key = sqlite3_column_int64(keys.get(), 0);
+            if (seen.count(key) == 0) {
+                gone.push_back(key);
+            }
+        }
+    }
+    const Statement dropNote = prepare(m_db.get(), "DELETE FROM notes WHERE theKey = ?1");
+    const Statement dropWords = prepare(m_db.get(), "DELETE FROM words WHERE rowid = ?1");
+    for (const std::int64_t key : gone) {
+        for (sqlite3_stmt* statement : {dropNote.get(), dropWords.get()}) {
+            sqlite3_bind_int64(statement, 1, key);
+            noteError(sqlite3_step(statement));
+            sqlite3_reset(statement);
+        }
+    }
+    const Statement keep = prepare(m_db.get(), "INSERT OR REPLACE INTO meta VALUES ('stamp', ?1)");
+    bind(keep.get(), 1, QString::fromLatin1(stampText(*stamp)));
+    noteError(sqlite3_step(keep.get()));
+    if (exec("COMMIT")) {
+        m_stamp = stamp;
+    } else {
+        exec("ROLLBACK");
+    }
+}
+
+std::int64_t SearchIndex::waiting() {
+    if (!m_db) {
+        return 0;
+    }
+    const Statement count = prepare(m_db.get(), "SELECT count(*) FROM notes WHERE fileSize IS NULL");
+    return count && sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
+}
+
+std::int64_t SearchIndex::work(int limit) {
+    if (!m_db) {
+        return 0;
+    }
+    std::vector<std::int64_t> keys;
+    {
+        const Statement next =
+            prepare(m_db.get(), "SELECT theKey FROM notes WHERE fileSize IS NULL ORDER BY theKey DESC LIMIT ?1");
+        sqlite3_bind_int(next.get(), 1, limit);
+        while (sqlite3_step(next.get()) == SQLITE_ROW) {
+            keys.push_back(sqlite3_column_int64(next.get(), 0));
+        }
+    }
+    if (keys.empty()) {
+        return 0;
+    }
+    exec("BEGIN");
+    for (const std::int64_t key : keys) {
+        indexNote(key);
+    }
+    exec("COMMIT");
+    return waiting();
+}
+
+bool SearchIndex::indexNote(std::int64_t key) {
+    const Statement note =
+        prepare(m_db.get(), "SELECT fileName, foldedCategory, foldedDescription FROM notes WHERE theKey = ?1");
+    sqlite3_bind_int64(note.get(), 1, key);
+    if (sqlite3_step(note.get()) != SQLITE_ROW) {
+        return false;
+    }
+    const QString name = column(note.get(), 0);
+    QString body;
+    FileState state;
+    if (!name.isEmpty()) {
+        const QString path = m_dataFolder + QLatin1Char('/') + name;
+        // The state is taken before the text is read: a write in between is seen again by its size or time.
+        state = fileState(path);
+        if (state.size >= 0) {
+            const NoteReadResult read = readNoteFile(path);
+            if (read.ok) {
+                body = foldForSearch(read.text);
+            }
+        }
+        const std::int64_t now = QDateTime::currentMSecsSinceEpoch() * 1'000'000;
+        if (state.size >= 0 && now - state.modifiedNs < kRacyNs) {
+            state.modifiedNs = -1;
+        }
+    }
+    const Statement dropWords = prepare(m_db.get(), "DELETE FROM words WHERE rowid = ?1");
+    sqlite3_bind_int64(dropWords.get(), 1, key);
+    noteError(sqlite3_step(dropWords.get()));
+    const Statement addWords =
+        prepare(m_db.get(), "INSERT INTO words (rowid, category, description, body) VALUES (?1, ?2, ?3, ?4)");
+    sqlite3_bind_int64(addWords.get(), 1, key);
+    bind(addWords.get(), 2, column(note.get(), 1));
+    bind(addWords.get(), 3, column(note.get(), 2));
+    bind(addWords.get(), 4, body);
+    noteError(sqlite3_step(addWords.get()));
+    const Statement done = prepare(m_db.get(), "UPDATE notes SET fileSize = ?2, fileModified = ?3 WHERE theKey = ?1");
+    sqlite3_bind_int64(done.get(), 1, key);
+    sqlite3_bind_int64(done.get(), 2, state.size);
+    sqlite3_bind_int64(done.get(), 3, state.modifiedNs);
+    const int rc = sqlite3_step(done.get());
+    noteError(rc);
+    return rc == SQLITE_DONE;
+}
+
+SearchAnswer SearchIndex::find(const QString& query, const std::function<void(const SearchAnswer&)>& firstPage,
+                               const std::function<bool()>& superseded) {
+    SearchAnswer answer;
+    answer.query = query;
+    answer.words = searchWords(query);
+    refresh();
+    // A few notes touched since the last look are indexed now, so that the answer shows them as they are.
+    constexpr int kIndexedAtOnce = 64;
+    if (waiting() <= kIndexedAtOnce) {
+        work(kIndexedAtOnce);
+    }
+    answer.waiting = waiting();
+    answer.complete = answer.waiting == 0;
+    if (answer.words.isEmpty() || !m_db) {
+        return answer;
+    }
+    QStringList longWords;
+    QStringList shortWords;
+    for (const QString& word : answer.words) {
+        (characterCount(word) >= 3 ? longWords : shortWords).append(word);
+    }
+    QByteArray sql;
+    if (!longWords.isEmpty()) {
+        sql = "SELECT n.theKey, n.theCategory, n.theDescription, n.theDate, n.fileName FROM words "
+              "JOIN notes n ON n.theKey = words.rowid WHERE words MATCH ?1";
+    } else {
+        sql = "SELECT n.theKey, n.theCategory, n.theDescription, n.theDate, n.fileName FROM notes n WHERE 1";
+    }
+    for (qsizetype i = 0; i < shortWords.size(); ++i) {
+        const QByteArray p = QByteArray::number(i + 2);
+        sql += " AND (instr(n.foldedCategory, ?" + p + ") > 0 OR instr(n.foldedDescription, ?" + p + ") > 0)";
+    }
+    sql += longWords.isEmpty() ? " ORDER BY n.theKey DESC" : " ORDER BY words.rowid DESC";
+    const Statement statement = prepare(m_db.get(), sql.constData());
+    if (!statement) {
+        noteError(sqlite3_errcode(m_db.get()));
+        return answer;
+    }
+    QStringList phrases;
+    for (const QString& word : longWords) {
+        phrases.append(quotedPhrase(word));
+    }
+    if (!longWords.isEmpty()) {
+        bind(statement.get(), 1, phrases.join(QStringLiteral(" AND ")));
+    }
+    for (qsizetype i = 0; i < shortWords.size(); ++i) {
+        bind(statement.get(), static_cast<int>(i + 2), shortWords.at(i));
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        FoundNote found;
+        found.theKey = sqlite3_column_int64(statement.get(), 0);
+        found.theCategory = column(statement.get(), 1);
+        found.theDescription = column(statement.get(), 2);
+        found.theDate = column(statement.get(), 3);
+        const QString name = column(statement.get(), 4);
+        if (!name.isEmpty()) {
+            found.noteFile = m_dataFolder + QLatin1Char('/') + name;
+        }
+        answer.notes.push_back(std::move(found));
+        // More than a window shows: those go on screen while the rest are read.
+        constexpr std::size_t kFirstPage = 100;
+        if (firstPage && answer.notes.size() == kFirstPage) {
+            SearchAnswer first = answer;
+            first.firstPage = true;
+            firstPage(first);
+        }
+        if (superseded && answer.notes.size() % 1024 == 0 && superseded()) {
+            answer.firstPage = true;
+            return answer;
+        }
+    }
+    noteError(rc);
+    return answer;
+}

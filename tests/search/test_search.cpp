@@ -1,0 +1,402 @@
+// Search: the index against a plain scan of every note, through the program's own changes and changes made outside
+// it; the find window as a user drives it; and a start-up that leaves the index alone until the window is painted.
+#include "NotesFixture.h"
+
+#include "app/CommandLine.h"
+#include "categories/CategoryBox.h"
+#include "search/FindNotes.h"
+#include "search/FindRequest.h"
+#include "search/FindWindow.h"
+#include "search/Fold.h"
+#include "search/SearchIndex.h"
+#include "search/SearchService.h"
+#include "storage/NoteFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTreeView>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+// Words of several scripts, with accents, letters that fold to two, and marks that fold away.
+const QStringList kWords = {
+    QStringLiteral("café"),       QStringLiteral("naïve"),  QStringLiteral("Straße"),   QStringLiteral("ÉCOLE"),
+    QStringLiteral("Ærøskøbing"), QStringLiteral("could"),  QStringLiteral("milk"),     QStringLiteral("bread"),
+    QStringLiteral("Йогурт"),     QStringLiteral("привет"), QStringLiteral("ещё"),      QStringLiteral("СЪЕШЬ"),
+    QStringLiteral("ΣΟΦΙΑ"),      QStringLiteral("σοφία"),  QStringLiteral("ὀδυσσεύς"), QStringLiteral("東京"),
+    QStringLiteral("日本語"),     QStringLiteral("검색"),   QStringLiteral("ひらがな"), QStringLiteral("שָׁלוֹם"),
+    QStringLiteral("עברית"),      QStringLiteral("مرحبا"),  QStringLiteral("الْعَرَبِيَّة"),  QStringLiteral("ﬁsh"),
+};
+const QStringList kCategories = {QStringLiteral("Work"), QStringLiteral("Küche"), QStringLiteral("Дом"),
+                                 QStringLiteral("旅行")};
+
+QString randomText(QRandomGenerator& random, int words) {
+    QString text;
+    for (int i = 0; i < words; ++i) {
+        if (i > 0) {
+            text += random.bounded(8) == 0 ? QStringLiteral("\n") : QStringLiteral(" ");
+        }
+        text += kWords.at(random.bounded(kWords.size()));
+    }
+    return text;
+}
+
+// The answer a plain scan of every record and note file gives.
+std::vector<std::int64_t> scan(const NotesFixture& f, const QString& query) {
+    const QStringList words = searchWords(query);
+    std::vector<std::int64_t> keys;
+    if (words.isEmpty()) {
+        return keys;
+    }
+    for (const NoteRecord& record : f.records()) {
+        const QString category = foldForSearch(record.theCategory);
+        const QString description = foldForSearch(record.theDescription);
+        const NoteReadResult read = readNoteFile(f.t.folder.file(record.thePath));
+        const QString body = read.ok ? foldForSearch(read.text) : QString();
+        const bool all = std::all_of(words.begin(), words.end(), [&](const QString& word) {
+            return category.contains(word) || description.contains(word) ||
+                   (characterCount(word) >= 3 && body.contains(word));
+        });
+        if (all) {
+            keys.push_back(record.theKey);
+        }
+    }
+    std::sort(keys.rbegin(), keys.rend());
+    return keys;
+}
+
+std::vector<std::int64_t> keysOf(const SearchAnswer& answer) {
+    std::vector<std::int64_t> keys;
+    for (const FoundNote& note : answer.notes) {
+        keys.push_back(note.theKey);
+    }
+    return keys;
+}
+
+// A query drawn from the notes themselves: a piece of a field of a random note, in some other case or spelling,
+// sometimes two pieces of different notes.
+QString randomQuery(QRandomGenerator& random, const NotesFixture& f) {
+    const std::vector<NoteRecord> records = f.records();
+    QStringList parts;
+    const int count = 1 + random.bounded(3) / 2;
+    for (int i = 0; i < count; ++i) {
+        const NoteRecord& record = records.at(random.bounded(static_cast<int>(records.size())));
+        const int field = random.bounded(3);
+        QString text = field == 0   ? record.theCategory
+                       : field == 1 ? record.theDescription
+                                    : readNoteFile(f.t.folder.file(record.thePath)).text;
+        text = text.simplified();
+        if (text.isEmpty()) {
+            text = QStringLiteral("zz");
+        }
+        const int length = 1 + random.bounded(6);
+        const int start = random.bounded(std::max(1, static_cast<int>(text.size()) - length + 1));
+        QString part = text.mid(start, length).trimmed();
+        switch (random.bounded(4)) {
+        case 0:
+            part = part.toUpper();
+            break;
+        case 1:
+            part = foldForSearch(part);
+            break;
+        default:
+            break;
+        }
+        parts.append(part.isEmpty() ? QStringLiteral("x") : part);
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+void addNotes(NotesFixture& f, QRandomGenerator& random, int count) {
+    const std::unique_ptr<NoteDatabase> db = NoteDatabase::open(f.t.folder.file(QStringLiteral("\\data\\data.mdb")));
+    QVERIFY(db);
+    for (int i = 0; i < count; ++i) {
+        NoteRecord record;
+        record.theDate = QStringLiteral("01/02/26");
+        record.theTime = QStringLiteral("9:00:00 AM");
+        // A few categories are not in the category file.
+        record.theCategory = random.bounded(6) == 0 ? QStringLiteral("Lost и found")
+                                                    : kCategories.at(random.bounded(kCategories.size()));
+        record.theDescription = randomText(random, 1 + random.bounded(3));
+        record.thePath = QStringLiteral("\\data\\gen%1.txt").arg(i);
+        QVERIFY(writeNoteFile(f.t.folder.file(record.thePath), randomText(random, 3 + random.bounded(30))).ok);
+        QVERIFY(db->add(record));
+    }
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpLeavesTheIndexUntilThePaint() {
+        NotesFixture f;
+        f.t.folder.makeData();
+        const int opened = SearchIndex::filesOpened();
+        const int threads = SearchService::threadsStarted();
+        f.t.window = std::make_unique<FrmMain>(f.t.folder.path(), f.t.platform);
+        FindNotes finder(*f.t.window, f.t.folder.path());
+        QVERIFY(f.t->Form_Load());
+        f.t->show();
+        QCOMPARE(SearchIndex::filesOpened(), opened);
+        QCOMPARE(SearchService::threadsStarted(), threads);
+        QVERIFY(QTest::qWaitForWindowExposed(f.t.window.get()));
+        QTRY_COMPARE(SearchService::threadsStarted(), threads + 1);
+        QTRY_VERIFY(SearchIndex::filesOpened() > opened);
+        // Owner-only, in the user's cache, never in the data folder.
+        const QString folder = SearchIndex::folderFor(f.t.folder.path());
+        QVERIFY(folder.startsWith(QDir::homePath() + QStringLiteral("/.cache/scribbet/")));
+        QTRY_VERIFY(QFile::exists(folder + QStringLiteral("/index.sqlite")));
+        const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                            QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFile::permissions(folder) & (others | QFile::ReadOwner | QFile::ExeOwner),
+                 QFile::ReadOwner | QFile::ExeOwner);
+        QCOMPARE(QFile::permissions(folder + QStringLiteral("/index.sqlite")) & (others | QFile::ReadOwner),
+                 QFile::ReadOwner);
+    }
+
+    // Words fold alike in notes and queries.
+    void folding() {
+        QCOMPARE(foldForSearch(QStringLiteral("Élan STRASSE Straße ẞ Йод ΣΟΦΙΑς ﬁ e\u0301")),
+                 QStringLiteral("elan strasse strasse ss иод σοφιασ fi e"));
+        std::vector<qsizetype> origins;
+        const QString text = QStringLiteral("Aßé");
+        QCOMPARE(foldForSearch(text, &origins), QStringLiteral("asse"));
+        QCOMPARE(origins, (std::vector<qsizetype>{0, 1, 1, 2, 3}));
+        QCOMPARE(noteExcerpt(QStringLiteral("Ein Weg.\nDie STRASSE ist lang"), {QStringLiteral("straße")}, 80),
+                 QStringLiteral("Ein Weg. Die STRASSE ist lang"));
+    }
+
+    void indexAgreesWithAPlainScan() {
+        NotesFixture f;
+        QVERIFY(f.start(kCategories + QStringList{QStringLiteral("Empty")}));
+        QRandomGenerator random(20261208);
+        addNotes(f, random, 120);
+        SearchIndex index(f.t.folder.path());
+        QVERIFY(index.open());
+        QVERIFY(index.waiting() == 120);
+        while (index.work(50) > 0) {
+        }
+        const auto check = [&](const char* step, int queries) {
+            for (const QString& fixed : {QStringLiteral("e"), QStringLiteral("SS"), QStringLiteral("и"),
+                                         QStringLiteral("ould"), QStringLiteral("Σοφ"), QStringLiteral("東京"),
+                                         QStringLiteral("שלום"), QStringLiteral("العربية"), QStringLiteral("fi")}) {
+                const SearchAnswer answer = index.find(fixed);
+                QVERIFY2(answer.complete, step);
+                QVERIFY2(keysOf(answer) == scan(f, fixed), qPrintable(QStringLiteral("%1: %2").arg(step, fixed)));
+            }
+            for (int i = 0; i < queries; ++i) {
+                const QString query = randomQuery(random, f);
+                const SearchAnswer answer = index.find(query);
+                QVERIFY2(answer.complete, step);
+                QVERIFY2(keysOf(answer) == scan(f, query), qPrintable(QStringLiteral("%1: %2").arg(step, query)));
+            }
+        };
+        check("built", 150);
+        QVERIFY(!index.find(QStringLiteral("ould")).notes.empty());
+        QVERIFY(!index.find(QStringLiteral("и")).notes.empty());
+
+        // Saves through the window.
+        f.typeCategory(QStringLiteral("Work"));
+        f.save(QStringLiteral("Quarterly plan"), QStringLiteral("Ровно в полдень, naïvely, Zyxwv"));
+        f.t->setCategoryText(QStringLiteral("Neue Küche"));
+        f.save(QStringLiteral("Grüße"), QStringLiteral("Qwertz grüßt"));
+        QCOMPARE(index.find(QStringLiteral("zyxw")).notes.size(), std::size_t{1});
+        QCOMPARE(index.find(QStringLiteral("GRUSSE")).notes.size(), std::size_t{1});
+        check("after saves", 40);
+
+        // Deletes through the window.
+        f.choose(QStringLiteral("Work"));
+        f.openList();
+        for (int i = 0; i < 3; ++i) {
+            f.clickRow(0);
+            f.t.platform.answer(MsgAnswer::Ok);
+            f.t.platform.answer(MsgAnswer::Ok);
+            f.t->cmdDeleteNote_Click();
+        }
+        check("after deletes", 40);
+
+        // A category removed.
+        f.choose(QStringLiteral("Empty"));
+        QVERIFY(f.t->cmdRemove_Category->isEnabled());
+        f.t.platform.answer(MsgAnswer::Ok);
+        f.t->cmdRemove_Category_Click();
+        QVERIFY(!f.t.folder.read(QStringLiteral("\\data\\category.dat")).contains("Empty"));
+        check("after a category removal", 20);
+
+        // A note file written over by another program, twice within the same moment.
+        const NoteRecord edited = f.records().front();
+        f.t.folder.write(edited.thePath, "Plumbago\r\n");
+        QCOMPARE(keysOf(index.find(QStringLiteral("plumbago"))), std::vector<std::int64_t>{edited.theKey});
+        f.t.folder.write(edited.thePath, "Marigold\r\n");
+        QCOMPARE(keysOf(index.find(QStringLiteral("marigold"))), std::vector<std::int64_t>{edited.theKey});
+        QVERIFY(index.find(QStringLiteral("plumbago")).notes.empty());
+        check("after an edit outside", 20);
+
+        // Backup, more changes, restore: the index follows the restored folder.
+        f.t.platform.answer(MsgAnswer::Ok);
+        f.t->mnuBackup_Click();
+        f.typeCategory(QStringLiteral("Later"));
+        f.save(QStringLiteral("After the backup"), QStringLiteral("Hollyhock"));
+        f.t.folder.write(f.records().at(1).thePath, "Snapdragon\r\n");
+        QCOMPARE(index.find(QStringLiteral("hollyhock")).notes.size(), std::size_t{1});
+        f.t.platform.answer(MsgAnswer::Ok);
+        f.t.platform.answer(MsgAnswer::Ok);
+        f.t->mnuRestore_Click();
+        // Every note file came back from the archive: more than a search indexes at once, so it says so.
+        const SearchAnswer during = index.find(QStringLiteral("hollyhock"));
+        QVERIFY(!during.complete && during.waiting > 0);
+        while (index.work(50) > 0) {
+        }
+        QVERIFY(index.find(QStringLiteral("hollyhock")).notes.empty());
+        QVERIFY(index.find(QStringLiteral("snapdragon")).notes.empty());
+        check("after a restore", 40);
+    }
+
+    // The index is made afresh when damaged, and a closed program's missed edits are found when it opens.
+    void damagedOrStaleIndexIsRebuilt() {
+        NotesFixture f;
+        QVERIFY(f.start(kCategories));
+        QRandomGenerator random(7);
+        addNotes(f, random, 20);
+        {
+            SearchIndex index(f.t.folder.path());
+            QVERIFY(index.open());
+            while (index.work(50) > 0) {
+            }
+        }
+        // Edited while no index was open, with the same size: only the file's time tells.
+        const NoteRecord record = f.records().at(3);
+        QByteArray bytes = f.t.folder.read(record.thePath);
+        bytes.replace(0, 5, "Tulip");
+        QTest::qWait(20);
+        f.t.folder.write(record.thePath, bytes);
+        {
+            SearchIndex index(f.t.folder.path());
+            QVERIFY(index.open());
+            QVERIFY(keysOf(index.find(QStringLiteral("tulip"))) == scan(f, QStringLiteral("tulip")));
+            QCOMPARE(keysOf(index.find(QStringLiteral("tulip"))).size(), std::size_t{1});
+        }
+        QFile file(SearchIndex::folderFor(f.t.folder.path()) + QStringLiteral("/index.sqlite"));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.write(QByteArray(8192, 'x'));
+        file.close();
+        SearchIndex index(f.t.folder.path());
+        QVERIFY(index.open());
+        QCOMPARE(index.waiting(), 20);
+        while (index.work(50) > 0) {
+        }
+        QVERIFY(keysOf(index.find(QStringLiteral("ould"))) == scan(f, QStringLiteral("ould")));
+    }
+
+    // Many matches: the newest go on screen first, and a newer query stops the reading of the rest.
+    void manyMatchesComeNewestFirst() {
+        NotesFixture f;
+        QVERIFY(f.start(kCategories));
+        {
+            const std::unique_ptr<NoteDatabase> db =
+                NoteDatabase::open(f.t.folder.file(QStringLiteral("\\data\\data.mdb")));
+            for (int i = 0; i < 2100; ++i) {
+                QVERIFY(db->add({QStringLiteral("01/01/26"), QStringLiteral("1:00:00 AM"), QStringLiteral("Work"),
+                                 QStringLiteral("Batch %1").arg(i), QStringLiteral("\\data\\none.txt"), 0}));
+            }
+        }
+        SearchIndex index(f.t.folder.path());
+        QVERIFY(index.open());
+        while (index.work(500) > 0) {
+        }
+        std::vector<SearchAnswer> pages;
+        const SearchAnswer whole =
+            index.find(QStringLiteral("BATCH"), [&pages](const SearchAnswer& page) { pages.push_back(page); });
+        QCOMPARE(whole.notes.size(), std::size_t{2100});
+        QVERIFY(!whole.firstPage);
+        QCOMPARE(pages.size(), std::size_t{1});
+        QVERIFY(pages[0].firstPage);
+        std::vector<std::int64_t> newest = keysOf(whole);
+        newest.resize(pages[0].notes.size());
+        QCOMPARE(keysOf(pages[0]), newest);
+        QCOMPARE(whole.notes.front().theDescription, QStringLiteral("Batch 2099"));
+        const SearchAnswer stopped = index.find(QStringLiteral("batch"), {}, [] { return true; });
+        QVERIFY(stopped.firstPage && stopped.notes.size() < whole.notes.size());
+    }
+
+    // Ctrl+F, typing, Enter: the main window shows the note as a click on its row does, also for a category that
+    // is not in the category file.
+    void findWindowShowsTheChosenNote() {
+        NotesFixture f;
+        QVERIFY(f.start(kCategories));
+        FindNotes finder(f.t.w(), f.t.folder.path());
+        f.typeCategory(QStringLiteral("Work"));
+        f.save(QStringLiteral("Older"), QStringLiteral("Zinnia first"));
+        f.typeCategory(QStringLiteral("Work"));
+        f.save(QStringLiteral("Newer"), QStringLiteral("Zinnia second\nline two"));
+        {
+            const std::unique_ptr<NoteDatabase> db =
+                NoteDatabase::open(f.t.folder.file(QStringLiteral("\\data\\data.mdb")));
+            QVERIFY(
+                writeNoteFile(f.t.folder.file(QStringLiteral("\\data\\stray.txt")), QStringLiteral("Zinnia stray")).ok);
+            QVERIFY(db->add({QStringLiteral("01/01/26"), QStringLiteral("1:00:00 AM"), QStringLiteral("Unlisted"),
+                             QStringLiteral("Stray"), QStringLiteral("\\data\\stray.txt"), 0}));
+        }
+        f.t->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.t.window.get()));
+        QTest::keyClick(f.t.window.get(), Qt::Key_F, Qt::ControlModifier);
+        FindWindow* find = finder.findWindow();
+        QVERIFY(find != nullptr && find->isVisible());
+        QCOMPARE(find->windowTitle(), QStringLiteral("Find Notes"));
+        auto* field = find->findChild<QLineEdit*>(QStringLiteral("txtFind"));
+        auto* list = find->findChild<QTreeView*>(QStringLiteral("lvwFound"));
+        QTest::keyClicks(field, QStringLiteral("ZINN"));
+        QTRY_COMPARE(find->countText(), QStringLiteral("3 notes match."));
+        QCOMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("Stray"));
+        QCOMPARE(list->model()->index(1, 1).data().toString(), QStringLiteral("Newer"));
+        QCOMPARE(list->model()->index(1, 3).data().toString(), QStringLiteral("Zinnia second line two"));
+        QTest::keyClicks(field, QStringLiteral("ia sec"));
+        QTRY_COMPARE(find->countText(), QStringLiteral("1 note matches."));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(f.t->currentMode, 2);
+        QCOMPARE(f.t->cboChoose_Category->text(), QStringLiteral("Work"));
+        QCOMPARE(f.t->noteListCount(), 2);
+        QCOMPARE(f.t->lvwNoteDatabase->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(f.t->lvwNoteDatabase->selectionModel()->selectedRows().front().row(), 1);
+        QCOMPARE(f.t->txtName->text(), QStringLiteral("Newer"));
+        QCOMPARE(f.t->noteText(), QStringLiteral("Zinnia second\nline two"));
+        QCOMPARE(f.t->cmdBack->text(), QStringLiteral("View Note"));
+        QVERIFY(f.t->cmdDeleteNote->isEnabled());
+
+        // A category missing from the file goes into the box as typed text.
+        finder.open(QStringLiteral("stray"));
+        QTRY_COMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("Stray"));
+        QCOMPARE(find->countText(), QStringLiteral("1 note matches."));
+        emit list->activated(list->model()->index(0, 0));
+        QCOMPARE(f.t->cboChoose_Category->text(), QStringLiteral("Unlisted"));
+        QCOMPARE(f.t->cboChoose_Category->listIndex(), -1);
+        QCOMPARE(f.t->noteText(), QStringLiteral("Zinnia stray"));
+        QTest::keyClick(find, Qt::Key_Escape);
+        QVERIFY(!find->isVisible());
+    }
+
+    void findRequestOnTheCommandLine() {
+        const CommandLine bare = parseCommandLine({QStringLiteral("--find")});
+        QCOMPARE(bare.outcome, CommandLine::Outcome::Run);
+        QCOMPARE(bare.given.value(QStringLiteral("find")), std::nullopt);
+        QCOMPARE(parseCommandLine({QStringLiteral("--find"), QStringLiteral("milk tea")})
+                     .given.value(QStringLiteral("find")),
+                 QStringLiteral("milk tea"));
+        QCOMPARE(parseCommandLine({QStringLiteral("--find=-x")}).given.value(QStringLiteral("find")),
+                 QStringLiteral("-x"));
+        QCOMPARE(findText(findMessage(QStringLiteral("Grüße\nzwei"))), QStringLiteral("Grüße\nzwei"));
+        QCOMPARE(findText(QByteArray()), std::nullopt);
+    }
+};
+
+QTEST_MAIN(TestSearch)
+#include "test_search.moc"
