@@ -23,6 +23,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QTreeView>
 
@@ -113,6 +114,11 @@ FrmMain::~FrmMain() {
     qApp->removeEventFilter(this);
     cboChoose_Category->blockSignals(true);
     cboChoose_Category->lineEdit()->blockSignals(true);
+    // A note file still being read is waited for: its thread must not outlive the window.
+    for (QThread* reader : m_noteReaders) {
+        reader->wait();
+        delete reader;
+    }
     // The window goes without an unload only in tests and at a forced end; the tray icon goes with it.
     if (!m_unloaded) {
         Form_Unload();

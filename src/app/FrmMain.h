@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,7 @@ class ClipboardWatcher;
 class HiddenTextBox;
 class NoteLayout;
 class NoteListModel;
+struct NoteReadResult;
 class Platform;
 class QAction;
 class QCheckBox;
@@ -28,8 +30,10 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSystemTrayIcon;
+class QThread;
 class QTimer;
 class QTreeView;
+class WorkProgress;
 
 // The program's one window. Its handlers are defined in the folder of their subsystem; this header is the map.
 class FrmMain : public QWidget {
@@ -178,6 +182,8 @@ public:
     void captureReady();
     // The last steps of viewing a note, once its text can go into the note box at once.
     void showViewedNote(const QString& description, const QString& text);
+    // Views the text read from the note file of row number (or reports why it could not be read).
+    void viewNoteText(int number, const QString& description, const NoteReadResult& read);
     ClipboardWatcher& clipboard() { return *m_clipboard; }
 
     // ---- tray/: the tray icon and menu, hover feedback and the logo ----
@@ -200,6 +206,8 @@ public:
     // ---- backup/: backup and restore ----
     void mnuBackup_Click();
     void mnuRestore_Click();
+    // A Backup or Restore is working away from the window; nothing else may start meanwhile.
+    bool longWorkRunning() const { return m_longWork != nullptr; }
 
     // ---- search/: a note chosen in the find window ----
     // Shows the note as a click on its row does, in the note list of its category.
@@ -224,6 +232,14 @@ private:
     // Runs the exit path for a close request; false when the request was cancelled.
     bool requestUnload(int unloadMode);
     void applyStayOnTop(bool onTop);
+    // Runs work away from the window's thread under a modal progress window (one label per stage of the work) and
+    // returns its result. Meanwhile the tray menu's items are disabled and the clipboard is not read; a close request
+    // waits for answerCloseRequest, and the end of the session cancels the work where it still can.
+    int runLongWork(const QStringList& stageLabels, const std::function<int(WorkProgress&)>& work);
+    // After long work: when the session ended during it, ends the program now (no message) and returns true.
+    bool endAfterLongWork();
+    // After long work and its messages: answers a close request made during it.
+    void answerCloseRequest();
 
     QString m_programFolder;
     QString m_sharedFolder;
@@ -251,6 +267,13 @@ private:
     std::optional<PendingView> m_pendingView;
     // Where start-up put the window while its frame was still unknown; empty once it was centred with the frame.
     std::optional<QPoint> m_centredWithoutFrame;
+    // Large note files being read away from the window; only the read of the last click is viewed.
+    std::vector<QThread*> m_noteReaders;
+    std::uint64_t m_noteReadTicket = 0;
+    // The progress of the Backup or Restore under way, while one is.
+    WorkProgress* m_longWork = nullptr;
+    bool m_closeAfterWork = false;
+    bool m_sessionEndAfterWork = false;
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_afterDoubleClick = false;

@@ -1,6 +1,7 @@
 // The exit path: every close request passes the exit question unless it was suppressed.
 #include "app/FrmMain.h"
 
+#include "backup/WorkProgress.h"
 #include "common/platform/Platform.h"
 
 #include <QCloseEvent>
@@ -38,6 +39,13 @@ void FrmMain::Unload() {
 }
 
 void FrmMain::sessionEnding() {
+    // A Backup stops; a Restore stops unless it is moving files into place, which it finishes. The program ends
+    // when the work has (see endAfterLongWork).
+    if (m_longWork != nullptr) {
+        m_sessionEndAfterWork = true;
+        m_longWork->requestCancel();
+        return;
+    }
     requestUnload(kSessionEnding);
 }
 
@@ -58,7 +66,13 @@ bool FrmMain::requestUnload(int unloadMode) {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
-    // The close box (or the window manager) asks; code that unloads has already decided.
+    // The close box (or the window manager) asks; code that unloads has already decided. During a Backup or Restore
+    // the request is answered when the work has ended.
+    if (!m_ended && m_longWork != nullptr) {
+        m_closeAfterWork = true;
+        event->ignore();
+        return;
+    }
     if (m_ended || requestUnload(0)) {
         event->accept();
     } else {

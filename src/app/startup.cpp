@@ -2,6 +2,7 @@
 #include "app/FrmMain.h"
 
 #include "app/Twips.h"
+#include "backup/RestoreJournal.h"
 #include "categories/CategoryBox.h"
 #include "common/Files.h"
 #include "common/platform/Platform.h"
@@ -38,6 +39,10 @@ void FrmMain::InitializeProgram() {
     // Sized and centred before anything can be said: a message of start-up appears over the window's place.
     centreOnScreen();
     const QString dataFolder = programPath(QStringLiteral("\\data"));
+    // A Restore that a kill cut short is finished (the one time start-up writes over data files) or, when it had not
+    // yet begun to move files, cleared away; so is a Backup's unfinished archive.
+    FinishInterruptedRestores(dataFolder);
+    RemoveUnfinishedBackups(programPath(QStringLiteral("\\backup")));
     if (!DirExists(dataFolder)) {
         QDir().mkpath(dataFolder);
     }

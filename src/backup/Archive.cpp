@@ -2,6 +2,7 @@
 
 #include "backup/FolderSize.h"
 #include "backup/LibZip.h"
+#include "backup/WorkProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,7 +91,7 @@ QString systemError(int code) {
 // megabyte each time) made glibc grow and trim the heap for every file, which cost more than the compression.
 class Deflater {
 public:
-    explicit Deflater(const LibZip& lib) : m_lib(lib) {
+    Deflater(const LibZip& lib, WorkProgress* progress) : m_lib(lib), m_progress(progress) {
         m_ready = deflateInit2(&m_stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
     }
     ~Deflater() {
@@ -111,9 +112,15 @@ public:
             m_lib.zip_error_set(error, ZIP_ER_INTERNAL, 0);
             return false;
         }
+        if (m_progress != nullptr && m_progress->cancelled()) {
+            m_failure = QStringLiteral("Cancelled.");
+            m_lib.zip_error_set(error, ZIP_ER_CANCELLED, 0);
+            return false;
+        }
         m_name = file.relativePath;
-        // Plain system calls: one open, one status and, for a small note, one read.
-        m_file.reset(::open(QFile::encodeName(file.info.absoluteFilePath()).constData(), O_RDONLY | O_CLOEXEC));
+        // Plain system calls: one open, one status and, for a small note, one read. A link that took the file's
+        // place since it was listed is not followed.
+        m_file.reset(::open(QFile::encodeName(file.path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
         struct stat status {};
         if (m_file.get() < 0 || ::fstat(m_file.get(), &status) != 0) {
             return fail(errno, ZIP_ER_OPEN, error);
@@ -152,6 +159,9 @@ public:
         m_file.reset();
         if (!m_finished) {
             return std::nullopt;
+        }
+        if (m_progress != nullptr) {
+            m_progress->fileDone();
         }
         zip_stat_t stat;
         m_lib.zip_stat_init(&stat);
@@ -193,6 +203,7 @@ private:
     }
 
     const LibZip& m_lib;
+    WorkProgress* m_progress;
     z_stream m_stream{};
     bool m_ready = false;
     std::vector<Bytef> m_input = std::vector<Bytef>(kChunk);
@@ -247,7 +258,7 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
             // Before reading, the listed length sizes the entry's first header; the second one has it all.
             lib.zip_stat_init(stat);
             stat->valid = ZIP_STAT_SIZE;
-            stat->size = static_cast<zip_uint64_t>(entry->file.info.size());
+            stat->size = static_cast<zip_uint64_t>(entry->file.size);
         }
         stat->valid |= ZIP_STAT_COMP_METHOD;
         stat->comp_method = ZIP_CM_DEFLATE;
@@ -635,7 +646,7 @@ QString unpackEntry(const LibZip& lib, zip_t* archive, const CheckedEntry& entry
 
 } // namespace
 
-bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error) {
+bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error, WorkProgress* progress) {
     const auto fail = [error](const QString& why) {
         if (error != nullptr) {
             *error = why;
@@ -645,9 +656,17 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
     if (!QFileInfo(folder).isDir()) {
         return fail(QStringLiteral("The folder does not exist."));
     }
-    const std::vector<FolderFile> files = listFolderFiles(folder);
+    QStringList unnamed;
+    const std::vector<FolderFile> files = listFolderFiles(folder, &unnamed);
+    // Left out, such a file would be missing from the backup without a word.
+    if (!unnamed.isEmpty()) {
+        return fail(QStringLiteral("A file name cannot be read: ") + unnamed.first());
+    }
     if (files.empty()) {
         return fail(QStringLiteral("The folder holds no file."));
+    }
+    if (progress != nullptr) {
+        progress->startStage(0, static_cast<int>(files.size()));
     }
     QString reason;
     const LibZip* loaded = libZip(&reason);
@@ -655,7 +674,7 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
         return fail(libraryError(reason));
     }
     const LibZip& lib = *loaded;
-    Deflater deflater(lib);
+    Deflater deflater(lib, progress);
     if (!deflater.ready()) {
         return fail(QStringLiteral("The compressor cannot be set up."));
     }
@@ -697,7 +716,8 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
     return true;
 }
 
-ExtractResult extractArchive(const QString& archivePath, const QString& folder, std::int64_t maxTotalSize) {
+ExtractResult extractArchive(const QString& archivePath, const QString& folder, std::int64_t maxTotalSize,
+                             WorkProgress* progress) {
     ExtractResult result;
     const auto finish = [&result](ExtractResult::Status status, const QString& why) {
         result.status = status;
@@ -716,8 +736,10 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
     lib.zip_error_init(&openError);
     const auto releaseError = qScopeGuard([&lib, &openError] { lib.zip_error_fini(&openError); });
     SourcePtr input(lib.zip_source_function_create(ArchiveReader::callback, &reader, &openError), SourceFree{&lib});
-    ZipPtr archive(input ? lib.zip_open_from_source(input.get(), ZIP_RDONLY | ZIP_CHECKCONS, &openError) : nullptr,
-                   ZipDiscard{&lib});
+    // No consistency check of the local headers against the central directory: archives written to a pipe (sizes and
+    // checksums in data descriptors after the data) fail it, yet are sound. Names, sizes and types come from the
+    // central directory alone, and every entry's data is held to its declared size and checksum as it is unpacked.
+    ZipPtr archive(input ? lib.zip_open_from_source(input.get(), ZIP_RDONLY, &openError) : nullptr, ZipDiscard{&lib});
     if (!archive) {
         return finish(ExtractResult::Refused, QString::fromUtf8(lib.zip_error_strerror(&openError)));
     }
@@ -758,7 +780,14 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
         return ok;
     };
     std::vector<char> buffer(kChunk);
+    if (progress != nullptr) {
+        progress->startStage(0, static_cast<int>(std::count_if(entries.begin(), entries.end(),
+                                                               [](const CheckedEntry& e) { return !e.folder; })));
+    }
     for (const CheckedEntry& entry : entries) {
+        if (progress != nullptr && progress->cancelled()) {
+            return finish(ExtractResult::Cancelled, {});
+        }
         if (entry.folder) {
             if (!makeFolder(entry.path)) {
                 return finish(ExtractResult::Failed, entry.path + QStringLiteral(": the folder cannot be made"));
@@ -775,6 +804,9 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
             const QString failure = unpackEntry(lib, archive.get(), entry, path, buffer);
             if (!failure.isEmpty()) {
                 return finish(ExtractResult::Failed, failure);
+            }
+            if (progress != nullptr) {
+                progress->fileDone();
             }
             // A name given twice is unpacked twice; the last one stands, and it moves into place once.
             if (!seen.contains(entry.path)) {

@@ -5,20 +5,25 @@
 
 #include <cstdint>
 
+class WorkProgress;
+
 // The backup archive: a standard zip file (deflate, level 9) of one folder, entries named relative to it.
 
 // Writes every file listFolderFiles finds below folder into a new zip archive at archivePath (made readable by its
 // owner only when new), replacing what the file held. Each file is taken at the length it had when opened, and is
 // stored as readable by its owner only. Fails when the folder holds no file, since an empty archive would restore
-// nothing, and when the zip library cannot be loaded; a failure never leaves a partial archive behind.
-bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error = nullptr);
+// nothing, when a file's name cannot be stored as it is, and when the zip library cannot be loaded; a failure or a
+// cancel (through progress, which also counts the files) never leaves a partial archive behind.
+bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error = nullptr,
+                        WorkProgress* progress = nullptr);
 
 struct ExtractResult {
     enum Status {
         Extracted,
         TooLarge, // the entries would unpack to more than the space allowed
         Refused,  // not a readable zip archive, or an entry that could land outside the folder or is no plain file
-        Failed    // an entry could not be unpacked or written, or the zip library could not be loaded
+        Failed,   // an entry could not be unpacked or written, or the zip library could not be loaded
+        Cancelled // progress asked for a stop
     };
     Status status = Failed;
     QString error;
@@ -30,4 +35,6 @@ struct ExtractResult {
 // name must be relative without ".." parts (backslashes count as separators), it must be a plain file or a folder,
 // and the files together may unpack to at most maxTotalSize bytes. While unpacking, no entry may grow beyond its
 // declared size, and each must pass its checksum.
-ExtractResult extractArchive(const QString& archivePath, const QString& folder, std::int64_t maxTotalSize);
+// With progress, the files are counted as they are unpacked, and a cancel stops the work before the next entry.
+ExtractResult extractArchive(const QString& archivePath, const QString& folder, std::int64_t maxTotalSize,
+                             WorkProgress* progress = nullptr);

@@ -1,20 +1,59 @@
 #include "backup/FolderSize.h"
 
 #include <QDir>
-#include <QDirIterator>
+#include <QFile>
 
 #include <algorithm>
 
-std::vector<FolderFile> listFolderFiles(const QString& folder) {
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::vector<FolderFile> listFolderFiles(const QString& folder, QStringList* unnamed) {
     std::vector<FolderFile> files;
-    const QDir root(folder);
-    // Without QDir::System only plain files (and links to them) are listed: devices, pipes and broken links are
-    // nothing a backup could restore.
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        QFileInfo info = it.fileInfo();
-        files.push_back({root.relativeFilePath(info.absoluteFilePath()), std::move(info)});
+    // The folder's own entries, read by their bytes: Qt's listing passes over names that are not valid text.
+    std::vector<QString> pending = {QString()};
+    const QString root = QDir(folder).absolutePath();
+    while (!pending.empty()) {
+        const QString relative = pending.back();
+        pending.pop_back();
+        const QString path = relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
+        // A subfolder that a link replaced since it was seen is not entered.
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC | (relative.isEmpty() ? 0 : O_NOFOLLOW));
+        DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+        if (dir == nullptr) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            continue;
+        }
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const QString text = QFile::decodeName(name);
+            const QString entryPath = relative.isEmpty() ? text : relative + QLatin1Char('/') + text;
+            if (QFile::encodeName(text) != name) {
+                if (unnamed != nullptr) {
+                    *unnamed << entryPath;
+                }
+                continue;
+            }
+            // Links are not followed; devices and pipes are nothing a backup could restore.
+            struct stat status {};
+            if (::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                continue;
+            }
+            if (S_ISDIR(status.st_mode)) {
+                pending.push_back(entryPath);
+            } else if (S_ISREG(status.st_mode)) {
+                files.push_back({entryPath, root + QLatin1Char('/') + entryPath, status.st_size});
+            }
+        }
+        ::closedir(dir);
     }
     std::sort(files.begin(), files.end(),
               [](const FolderFile& a, const FolderFile& b) { return a.relativePath < b.relativePath; });
@@ -24,7 +63,7 @@ std::vector<FolderFile> listFolderFiles(const QString& folder) {
 double GetFolderSize(const QString& path) {
     double total = 0;
     for (const FolderFile& file : listFolderFiles(path)) {
-        total += static_cast<double>(file.info.size());
+        total += static_cast<double>(file.size);
     }
     return total;
 }

@@ -1,19 +1,24 @@
 #pragma once
 
-#include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
+#include <cstdint>
 #include <vector>
 
-// One file below a folder: its path relative to the folder (forward slashes) and what was known of it when listed.
+// One file below a folder: its path relative to the folder (forward slashes), its full path and its length when
+// listed.
 struct FolderFile {
     QString relativePath;
-    QFileInfo info;
+    QString path;
+    std::int64_t size = 0;
 };
 
-// Every file below folder, hidden ones and those in subfolders included, sorted by relative path. Links to files
-// count as the files they lead to; linked folders are not entered, so a link loop cannot recur.
-std::vector<FolderFile> listFolderFiles(const QString& folder);
+// Every plain file below folder, hidden ones and those in subfolders included, sorted by relative path. Links are not
+// followed (they could lead anywhere outside the folder), nor listed. Entries whose names cannot be read as text
+// (bytes that are not valid in the system's encoding) cannot be opened by name either: their relative paths, as far
+// as they can be read, go to unnamed.
+std::vector<FolderFile> listFolderFiles(const QString& folder, QStringList* unnamed = nullptr);
 
 // The total length in bytes of the files listFolderFiles finds; 0 for an empty, missing or unreadable folder.
 double GetFolderSize(const QString& path);

@@ -4,7 +4,9 @@
 #include "backup/BackupRestore.h"
 #include "backup/FolderSize.h"
 #include "backup/WaitCursor.h"
+#include "backup/WorkProgress.h"
 #include "common/Files.h"
+#include "common/platform/Durable.h"
 #include "common/platform/Platform.h"
 
 #include <QAction>
@@ -14,17 +16,21 @@
 #include <QTemporaryFile>
 
 #include <cmath>
+#include <cstdio>
+#include <optional>
 
-bool backupData(Platform& platform, const QString& directory, const QString& saveDirectory, const QString& fileName) {
+BackupResult backupData(Platform& platform, const QString& directory, const QString& saveDirectory,
+                        const QString& fileName, WorkProgress* progress) {
     if (!DirExists(directory) || !QDir().mkpath(saveDirectory)) {
-        return false;
+        return BackupResult::Failed;
     }
-    // A temporary file is made for its owner only, and libzip keeps the mode of the file it writes over.
+    // A temporary file is made for its owner only, and libzip keeps the mode of the file it writes over. Its name
+    // ("backup.dat-" and six characters) tells the next start to remove it should a kill leave it.
     QString staged;
     {
         QTemporaryFile file(QDir(saveDirectory).filePath(fileName + QStringLiteral("-XXXXXX")));
         if (!file.open()) {
-            return false;
+            return BackupResult::Failed;
         }
         file.setAutoRemove(false);
         staged = file.fileName();
@@ -35,17 +41,28 @@ bool backupData(Platform& platform, const QString& directory, const QString& sav
             QFile::remove(staged);
         }
     });
-    if (!writeFolderArchive(directory, staged)) {
-        return false;
+    const bool written = writeFolderArchive(directory, staged, nullptr, progress);
+    if (progress != nullptr && progress->cancelled()) {
+        return BackupResult::Cancelled;
+    }
+    // The new archive is on the disk before it takes the old one's name.
+    if (!written || !syncFileSystem(staged) || (progress != nullptr && !progress->commit())) {
+        return progress != nullptr && progress->cancelled() ? BackupResult::Cancelled : BackupResult::Failed;
     }
     const QString target = QDir(saveDirectory).filePath(fileName);
     const QFileInfo old(target);
-    if ((old.exists() || old.isSymLink()) && !RecycleFile(platform, target)) {
-        return false;
+    // The old archive stays in place while its copy goes to the trash; where no trash takes it (another file system
+    // than the home folder's), it is replaced all the same, as the user agreed.
+    if (old.exists() || old.isSymLink()) {
+        platform.copyToTrash(target);
     }
-    // QDir::rename never copies and never replaces: the archive appears whole or not at all.
-    placed = QDir().rename(staged, target);
-    return placed;
+    // One step: a kill before it leaves the old archive, one after it the new one.
+    placed = ::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData()) == 0;
+    if (!placed) {
+        return BackupResult::Failed;
+    }
+    syncFolderEntries(saveDirectory);
+    return BackupResult::Done;
 }
 
 void FrmMain::mnuBackup_Click() {
@@ -56,34 +73,49 @@ void FrmMain::mnuBackup_Click() {
         return;
     }
     // Every note operation opens and closes the database itself, so no recordset is left open to close here.
-    enum class Outcome { NoSpace, Failed, Done };
-    const Outcome outcome = [this] {
-        // The hourglass lasts for the work only: the message box that follows waits for the user.
-        const WaitCursor wait;
-        // Asked for the program folder itself, not its root: on Linux the root may be another file system.
-        const std::int64_t available = m_platform.bytesAvailable(m_programFolder);
-        const QString data = programPath(QStringLiteral("\\data"));
+    enum Outcome { NoSpace, Failed, Done, Cancelled };
+    // Asked for the program folder itself, not its root: on Linux the root may be another file system.
+    const std::int64_t available = m_platform.bytesAvailable(m_programFolder);
+    const QString data = programPath(QStringLiteral("\\data"));
+    const QString backupFolder = programPath(QStringLiteral("\\backup"));
+    // The hourglass lasts for the work only: the message box that follows waits for the user.
+    std::optional<WaitCursor> wait(std::in_place);
+    const int outcome = runLongWork({QStringLiteral("Backing up the database...")}, [&](WorkProgress& progress) {
         const auto needed = static_cast<std::int64_t>(std::llround(GetFolderSize(data)));
         if (available < 2 * needed) {
-            return Outcome::NoSpace;
+            return NoSpace;
         }
-        return backupData(m_platform, data, programPath(QStringLiteral("\\backup")), QStringLiteral("backup.dat"))
-                   ? Outcome::Done
-                   : Outcome::Failed;
-    }();
+        switch (backupData(m_platform, data, backupFolder, QStringLiteral("backup.dat"), &progress)) {
+        case BackupResult::Done:
+            return Done;
+        case BackupResult::Cancelled:
+            return Cancelled;
+        case BackupResult::Failed:
+            break;
+        }
+        return Failed;
+    });
+    wait.reset();
+    if (endAfterLongWork()) {
+        return;
+    }
     switch (outcome) {
-    case Outcome::NoSpace:
+    case NoSpace:
         m_platform.messageBox(
             QStringLiteral("There is not enough available drive space on the drive to backup the database."),
             MsgStyle::Critical, title);
         break;
-    case Outcome::Failed:
+    case Failed:
         m_platform.messageBox(QStringLiteral("An unknown error occurred while backing up the database"),
                               MsgStyle::Critical, title);
         break;
-    case Outcome::Done:
+    case Done:
         m_platform.messageBox(QStringLiteral("The database was backed up successfully."), MsgStyle::Information, title);
         mnuRestore->setEnabled(true);
         break;
+    default:
+        // Cancelled: the old archive is as it was, and nothing is said.
+        break;
     }
+    answerCloseRequest();
 }

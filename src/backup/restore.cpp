@@ -2,9 +2,13 @@
 #include "app/FrmMain.h"
 #include "backup/Archive.h"
 #include "backup/BackupRestore.h"
+#include "backup/RestoreJournal.h"
 #include "backup/WaitCursor.h"
+#include "backup/WorkProgress.h"
 #include "common/Files.h"
+#include "common/platform/Durable.h"
 #include "common/platform/Platform.h"
+#include "storage/NoteDatabase.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include <sys/stat.h>
@@ -38,7 +43,7 @@ bool isEmptyFolder(const QString& path) {
 } // namespace
 
 bool moveIntoPlace(const QString& staged, const QString& target, const QStringList& files, const QStringList& folders,
-                   const QString& displaced) {
+                   const QString& displaced, const QString& restoreFolder, WorkProgress* progress) {
     const QDir from(staged);
     const QDir to(target);
     // Every existing part of a path must be a real folder (a link could lead outside the target), and a file may
@@ -82,18 +87,34 @@ bool moveIntoPlace(const QString& staged, const QString& target, const QStringLi
         }
         present[static_cast<std::size_t>(i)] = kind != Kind::Missing;
     }
+    // From here on the restore is final: a kill leaves it to the next start to finish from the journal.
+    if (progress != nullptr && !progress->commit()) {
+        return false;
+    }
+    if (!restoreFolder.isEmpty() && !restorejournal::write(restoreFolder, files, folders)) {
+        return false;
+    }
+    if (progress != nullptr) {
+        progress->startStage(kPlacingStage, static_cast<int>(files.size()));
+    }
 
     struct Move {
         QString path;
+        QString from;
         QString replaced; // where the file it replaced went; empty when there was none
     };
     std::vector<Move> moves;
-    const auto undo = [&moves] {
+    // Each new file goes back where it was unpacked, so that until the journal is gone every file is either in
+    // place or still to be moved, whatever moment a kill comes at.
+    const auto undo = [&moves, &restoreFolder] {
         for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
-            QFile::remove(it->path);
+            QDir().rename(it->path, it->from);
             if (!it->replaced.isEmpty()) {
                 QDir().rename(it->replaced, it->path);
             }
+        }
+        if (!restoreFolder.isEmpty()) {
+            restorejournal::remove(restoreFolder);
         }
         return false;
     };
@@ -114,7 +135,7 @@ bool moveIntoPlace(const QString& staged, const QString& target, const QStringLi
             }
             made.insert(folder);
         }
-        Move move{path, {}};
+        Move move{path, from.absoluteFilePath(files[i]), {}};
         if (present[static_cast<std::size_t>(i)]) {
             move.replaced = QDir(displaced).absoluteFilePath(QString::number(i));
             if (!QDir().rename(path, move.replaced)) {
@@ -122,42 +143,71 @@ bool moveIntoPlace(const QString& staged, const QString& target, const QStringLi
             }
         }
         // Never over a file: one that appeared since the check makes the restore fail and undo itself.
-        if (!QDir().rename(from.absoluteFilePath(files[i]), path)) {
+        if (!QDir().rename(move.from, path)) {
             if (!move.replaced.isEmpty()) {
                 QDir().rename(move.replaced, path);
             }
             return undo();
         }
         moves.push_back(move);
+        if (progress != nullptr) {
+            progress->fileDone();
+        }
     }
     return true;
 }
 
-RestoreResult restoreData(const QString& backupFile, const QString& saveDirectory, std::int64_t bytesAvailable) {
+RestoreResult restoreData(const QString& backupFile, const QString& saveDirectory, std::int64_t bytesAvailable,
+                          WorkProgress* progress) {
     const QString target = QDir(saveDirectory).absolutePath();
-    // Beside the data folder, on the same file system, so that the files move into place by renaming. The staging
-    // folder goes when this returns, with the replaced files in it.
-    const QTemporaryDir staging(QFileInfo(target).absolutePath() + QStringLiteral("/.restore-XXXXXX"));
-    const QString unpacked = staging.filePath(QStringLiteral("unpacked"));
-    const QString replaced = staging.filePath(QStringLiteral("replaced"));
+    // Beside the data folder, on the same file system, so that the files move into place by renaming. Whatever this
+    // returns, the restore folder goes with the replaced files in it; one that a kill leaves is the next start's.
+    QTemporaryDir staging(QFileInfo(target).absolutePath() + QLatin1Char('/') + restorejournal::kPrefix +
+                          QStringLiteral("XXXXXX"));
+    const QString unpacked = staging.filePath(restorejournal::kUnpacked);
+    const QString replaced = staging.filePath(restorejournal::kReplaced);
     if (!staging.isValid() || !QDir().mkpath(unpacked) || !QDir().mkpath(replaced) || !QDir().mkpath(target)) {
         return RestoreResult::Failed;
     }
-    const ExtractResult extracted = extractArchive(backupFile, unpacked, bytesAvailable);
-    if (extracted.status == ExtractResult::TooLarge) {
+    const ExtractResult extracted = extractArchive(backupFile, unpacked, bytesAvailable, progress);
+    switch (extracted.status) {
+    case ExtractResult::Extracted:
+        break;
+    case ExtractResult::TooLarge:
         return RestoreResult::NotEnoughSpace;
-    }
-    if (extracted.status != ExtractResult::Extracted) {
+    case ExtractResult::Cancelled:
+        return RestoreResult::Cancelled;
+    case ExtractResult::Refused:
+    case ExtractResult::Failed:
         return RestoreResult::Failed;
+    }
+    // A database that the program could not use would make every later save fail: such an archive is refused.
+    if (extracted.files.contains(QStringLiteral("data.mdb")) &&
+        !NoteDatabase::open(QDir(unpacked).filePath(QStringLiteral("data.mdb")))) {
+        return RestoreResult::Failed;
+    }
+    if (progress != nullptr && progress->cancelled()) {
+        return RestoreResult::Cancelled;
     }
     // An empty data folder (a first restore, or one into a folder made anew) takes the unpacked folder whole: one
     // rename, all or nothing, instead of one for every note.
-    if (isEmptyFolder(target) &&
+    if (isEmptyFolder(target) && syncFileSystem(unpacked) && (progress == nullptr || progress->commit()) &&
         ::rename(QFile::encodeName(unpacked).constData(), QFile::encodeName(target).constData()) == 0) {
+        syncFolderEntries(QFileInfo(target).absolutePath());
         return RestoreResult::Restored;
     }
-    return moveIntoPlace(unpacked, target, extracted.files, extracted.folders, replaced) ? RestoreResult::Restored
-                                                                                         : RestoreResult::Failed;
+    if (progress != nullptr && progress->cancelled()) {
+        return RestoreResult::Cancelled;
+    }
+    if (!moveIntoPlace(unpacked, target, extracted.files, extracted.folders, replaced, staging.path(), progress)) {
+        return progress != nullptr && progress->cancelled() ? RestoreResult::Cancelled : RestoreResult::Failed;
+    }
+    // The files are on the disk before success is shown; then the journal is done with.
+    if (!syncFileSystem(target)) {
+        return RestoreResult::Failed;
+    }
+    restorejournal::remove(staging.path());
+    return RestoreResult::Restored;
 }
 
 void FrmMain::mnuRestore_Click() {
@@ -168,53 +218,65 @@ void FrmMain::mnuRestore_Click() {
             MsgStyle::OkCancelExclamation, title) == MsgAnswer::Cancel) {
         return;
     }
-    enum class Outcome { Missing, NoSpace, Failed, Restored };
-    const Outcome outcome = [this] {
-        // The hourglass lasts for the work only: the message box that follows waits for the user.
-        const WaitCursor wait;
-        const QString archive = programPath(QStringLiteral("\\backup\\backup.dat"));
-        if (!FileExists(archive)) {
-            return Outcome::Missing;
-        }
-        const QString data = programPath(QStringLiteral("\\data"));
+    enum Outcome { Missing, NoSpace, Failed, Restored, Cancelled };
+    // The hourglass lasts for the work only: the message box that follows waits for the user.
+    std::optional<WaitCursor> wait(std::in_place);
+    const QString archive = programPath(QStringLiteral("\\backup\\backup.dat"));
+    const QString data = programPath(QStringLiteral("\\data"));
+    int outcome = Missing;
+    if (FileExists(archive)) {
         if (!DirExists(data)) {
             QDir().mkpath(data);
         }
         // Asked for the program folder itself, not its root: on Linux the root may be another file system.
         const std::int64_t available = m_platform.bytesAvailable(m_programFolder);
-        if (available < 2 * QFileInfo(archive).size()) {
-            return Outcome::NoSpace;
-        }
-        switch (restoreData(archive, data, available)) {
-        case RestoreResult::NotEnoughSpace:
-            return Outcome::NoSpace;
-        case RestoreResult::Failed:
-            return Outcome::Failed;
-        case RestoreResult::Restored:
-            break;
-        }
-        return Outcome::Restored;
-    }();
+        outcome = available < 2 * QFileInfo(archive).size()
+                      ? NoSpace
+                      : runLongWork({QStringLiteral("Restoring the database..."),
+                                     QStringLiteral("Putting the restored files in place...")},
+                                    [&](WorkProgress& progress) {
+                                        switch (restoreData(archive, data, available, &progress)) {
+                                        case RestoreResult::NotEnoughSpace:
+                                            return NoSpace;
+                                        case RestoreResult::Failed:
+                                            return Failed;
+                                        case RestoreResult::Cancelled:
+                                            return Cancelled;
+                                        case RestoreResult::Restored:
+                                            break;
+                                        }
+                                        return Restored;
+                                    });
+    }
+    wait.reset();
+    if (endAfterLongWork()) {
+        return;
+    }
     switch (outcome) {
-    case Outcome::Missing:
+    case Missing:
         m_platform.messageBox(QStringLiteral("The backup file is missing or you have not done a backup."),
                               MsgStyle::Critical, title);
-        return;
-    case Outcome::NoSpace:
+        break;
+    case NoSpace:
         m_platform.messageBox(QStringLiteral("There is not enough available drive space to restore the database."),
                               MsgStyle::Critical, title);
-        return;
-    case Outcome::Failed:
+        break;
+    case Failed:
         // The data folder is as it was before: nothing was moved into place, or every move was undone.
         m_platform.messageBox(QStringLiteral("The database could not be restored from the backup file."),
                               MsgStyle::Critical, title);
-        return;
-    case Outcome::Restored:
+        break;
+    case Restored: {
+        m_platform.messageBox(QStringLiteral("The database was restored successfully."), MsgStyle::Information, title);
+        const WaitCursor reloading;
+        FillCategoryBox();
+        LoadNoteList();
+        LoadSettings();
         break;
     }
-    m_platform.messageBox(QStringLiteral("The database was restored successfully."), MsgStyle::Information, title);
-    const WaitCursor wait;
-    FillCategoryBox();
-    LoadNoteList();
-    LoadSettings();
+    default:
+        // Cancelled: the data folder is as it was, and nothing is said.
+        break;
+    }
+    answerCloseRequest();
 }

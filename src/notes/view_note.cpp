@@ -9,10 +9,18 @@
 #include "notes/note_rows.h"
 #include "storage/NoteFile.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
+
+// Files from this size on are read away from the window: a megabyte reads in a few milliseconds.
+constexpr qint64 kLargeNoteFile = 1024 * 1024;
 
 void disableNoteButtons(FrmMain& w) {
     w.cmdDeleteNote->setEnabled(false);
@@ -37,6 +45,8 @@ void openNote(FrmMain& w, const NotePathCheck& note) {
 
 void FrmMain::lvwNoteDatabase_Click() {
     m_pendingView.reset();
+    // A note still being read for an earlier click is not shown.
+    ++m_noteReadTicket;
     const std::vector<NoteRow> selected = selectedNoteRows(*this);
     if (selected.empty()) {
         disableNoteButtons(*this);
@@ -56,7 +66,29 @@ void FrmMain::lvwNoteDatabase_Click() {
         setNoteText(QString());
         return;
     }
-    const NoteReadResult read = readNoteFile(note.path);
+    // A large file would hold the window while it is read (a second for a hundred megabytes): it is read on a thread
+    // of its own, and the view goes on when the text is there, if the row is still the one being viewed.
+    if (QFileInfo(note.path).size() >= kLargeNoteFile) {
+        const std::uint64_t ticket = ++m_noteReadTicket;
+        auto read = std::make_shared<NoteReadResult>();
+        QThread* reader = QThread::create([read, path = note.path] { *read = readNoteFile(path); });
+        m_noteReaders.push_back(reader);
+        connect(reader, &QThread::finished, this, [this, reader, read, ticket, row] {
+            m_noteReaders.erase(std::find(m_noteReaders.begin(), m_noteReaders.end(), reader));
+            reader->deleteLater();
+            const std::vector<NoteRow> selected = selectedNoteRows(*this);
+            if (ticket == m_noteReadTicket && !selected.empty() && selected.front().number == row.number &&
+                cmdBack->text() == QStringLiteral("View Note")) {
+                viewNoteText(row.number, row.description, *read);
+            }
+        });
+        reader->start();
+        return;
+    }
+    viewNoteText(row.number, row.description, readNoteFile(note.path));
+}
+
+void FrmMain::viewNoteText(int number, const QString& description, const NoteReadResult& read) {
     if (!read.ok) {
         platform().messageBox(QStringLiteral("An error occurred reading the note file from the disk.") +
                                   QStringLiteral("\n") + QStringLiteral("Error: ") + QString::number(read.errorNumber) +
@@ -67,13 +99,13 @@ void FrmMain::lvwNoteDatabase_Click() {
     // A large note would hold the window for seconds: it is laid out away from it first, and the view ends when
     // its document is ready (see captureReady).
     if (NoteLayout::isLarge(read.text) && read.text != noteText() && !m_noteLayout->isReady(read.text)) {
-        m_pendingView = PendingView{row.number, row.description, read.text};
+        m_pendingView = PendingView{number, description, read.text};
         if (!m_noteLayout->preparing()) {
             m_noteLayout->prepare(read.text);
         }
         return;
     }
-    showViewedNote(row.description, read.text);
+    showViewedNote(description, read.text);
 }
 
 void FrmMain::showViewedNote(const QString& description, const QString& text) {

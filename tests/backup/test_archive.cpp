@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+
 namespace {
 
 // A data folder with what a backup must not miss: hidden files, nested folders, an empty file, and files larger
@@ -112,6 +114,34 @@ private slots:
         QVERIFY(!writeFolderArchive(dir.filePath(QStringLiteral("missing")), archive));
         QDir().mkpath(dir.filePath(QStringLiteral("empty/sub")));
         QVERIFY(!writeFolderArchive(dir.filePath(QStringLiteral("empty")), archive));
+        QVERIFY(!QFileInfo::exists(archive));
+    }
+
+    // A link in the folder is not followed (it may lead anywhere), and a file whose name cannot be stored as it is
+    // makes the archive fail rather than go missing from it.
+    void linksAreLeftOutAndUnreadableNamesFail() {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        QVERIFY(writeFile(data + QStringLiteral("/a.txt"), "kept"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("secret.txt")), "outside"));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("secret.txt")), data + QStringLiteral("/link.txt")));
+        QVERIFY(QFile::link(dir.path(), data + QStringLiteral("/folderlink")));
+        QCOMPARE(GetFolderSize(data), 4.0);
+        const QString archive = dir.filePath(QStringLiteral("backup.dat"));
+        QVERIFY(writeFolderArchive(data, archive));
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QDir().mkpath(out);
+        QCOMPARE(extractArchive(archive, out, 1 << 20).status, ExtractResult::Extracted);
+        QCOMPARE(folderContents(out), (QMap<QString, QByteArray>{{QStringLiteral("a.txt"), "kept"}}));
+
+        QVERIFY(QFile::remove(archive));
+        // "café" in Latin-1: not valid UTF-8.
+        const QByteArray raw = QFile::encodeName(data) + "/caf\xe9.txt";
+        std::FILE* file = std::fopen(raw.constData(), "w");
+        QVERIFY(file != nullptr && std::fclose(file) == 0);
+        QString error;
+        QVERIFY(!writeFolderArchive(data, archive, &error));
+        QVERIFY(!error.isEmpty());
         QVERIFY(!QFileInfo::exists(archive));
     }
 

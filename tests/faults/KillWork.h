@@ -13,6 +13,11 @@ inline const QString kPreferences = QStringLiteral("preferences");
 // Saves a note and deletes it again, into the real trash of the worker's XDG_DATA_HOME. Steps with odd ids save note
 // id, steps with even ids delete note id - 1 (logged as "begin <id> delete <note id>").
 inline const QString kDeletes = QStringLiteral("deletes");
+// Backups of a data folder of a few thousand notes, one after the other; restores of two such archives in turn
+// (archives\\A.dat, archives\\B.dat in the program folder, each put in place as the backup before its restore).
+inline const QString kBackups = QStringLiteral("backups");
+inline const QString kRestores = QStringLiteral("restores");
+inline const QString kArchiveNames[] = {QStringLiteral("A"), QStringLiteral("B")};
 
 inline const QString kNoteCategory = QStringLiteral("Work");
 // The settings keys in the order the worker turns the boxes.

@@ -122,6 +122,37 @@ int main(int argc, char** argv) {
                 return false;
             }
             platform.clearMessages();
+        } else if (mode == killwork::kBackups || mode == killwork::kRestores) {
+            const bool backup = mode == killwork::kBackups;
+            const QString archive = w.programPath(QStringLiteral("\\backup\\backup.dat"));
+            const QString& name = killwork::kArchiveNames[id % 2];
+            if (!backup) {
+                // The archive of this step takes the backup's name in one step, before the restore begins.
+                const QString source = w.programPath(QStringLiteral("\\archives\\") + name + QStringLiteral(".dat"));
+                QFile::remove(archive + QStringLiteral(".next"));
+                if (!QFile::copy(source, archive + QStringLiteral(".next")) ||
+                    std::rename(QFile::encodeName(archive + QStringLiteral(".next")).constData(),
+                                QFile::encodeName(archive).constData()) != 0) {
+                    log.line(QStringLiteral("message the archive could not be put in place"));
+                    return false;
+                }
+            }
+            const bool replacing = QFile::exists(archive);
+            platform.answer(MsgAnswer::Ok);
+            if (!backup || replacing) {
+                platform.answer(MsgAnswer::Ok);
+            }
+            log.line(QStringLiteral("begin %1 %2").arg(id).arg(backup ? QString() : name));
+            backup ? w.mnuBackup_Click() : w.mnuRestore_Click();
+            const QString done = backup ? QStringLiteral("The database was backed up successfully.")
+                                        : QStringLiteral("The database was restored successfully.");
+            if (platform.pendingAnswers() != 0 || platform.messages().empty() ||
+                platform.messages().back().text != done) {
+                log.line(QStringLiteral("message the step ended with: ") +
+                         (platform.messages().empty() ? QString() : platform.messages().back().text.simplified()));
+                return false;
+            }
+            platform.clearMessages();
         } else if (mode == killwork::kSaves || mode == killwork::kDeletes) {
             w.setCategoryText(killwork::kNoteCategory);
             w.txtName->setText(killwork::description(id));

@@ -8,16 +8,21 @@
 #include "TestFolder.h"
 #include "TestWindow.h"
 
+#include "backup/Archive.h"
+#include "backup/BackupRestore.h"
 #include "storage/KeyFile.h"
 #include "storage/NoteDatabase.h"
 #include "storage/NoteFile.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -25,6 +30,7 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -377,6 +383,109 @@ QStringList checkPreferences(KillRun& run, const Steps& steps, long& lost) {
     return problems;
 }
 
+// Backups and restores work on a folder of a few thousand notes, so that a kill can land in every stage.
+int archiveNoteCount() {
+    return figures::kSanitized ? 200 : 2000;
+}
+
+using Contents = QMap<QString, QByteArray>;
+
+// Every file below folder by relative path, with its bytes.
+Contents contentsOf(const QString& folder) {
+    Contents files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        files.insert(QDir(folder).relativeFilePath(path), file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+    }
+    return files;
+}
+
+// The notes of one state of the data folder: every note file written anew, one record for each.
+bool writeNotes(const TestFolder& folder, const QString& version) {
+    const std::unique_ptr<NoteDatabase> db = NoteDatabase::open(folder.file(QStringLiteral("\\data\\data.mdb")));
+    if (!db || !db->begin()) {
+        return false;
+    }
+    for (int i = 0; i < archiveNoteCount(); ++i) {
+        const QString path = QStringLiteral("\\data\\Note%1.txt").arg(i, 12, 10, QLatin1Char('0'));
+        NoteRecord record;
+        record.theCategory = killwork::kNoteCategory;
+        record.theDescription = version + QString::number(i);
+        record.thePath = path;
+        folder.write(path, noteTextToFileBytes(QStringLiteral("%1 %2 ").arg(version).arg(i).repeated(8)));
+        if (!db->add(record)) {
+            return false;
+        }
+    }
+    return db->commit();
+}
+
+// Names of the restore folders and unfinished archives left in the program folder or its backup folder.
+QStringList leftovers(const TestFolder& folder) {
+    return QDir(folder.path()).entryList({QStringLiteral(".restore-*")}, QDir::AllEntries | QDir::Hidden) +
+           QDir(folder.file(QStringLiteral("\\backup")))
+               .entryList({QStringLiteral("backup.dat-*")}, QDir::AllEntries | QDir::Hidden);
+}
+
+// The folder of notes is unchanged, and the archive is the old one or a new one, whole, holding exactly that folder.
+QStringList checkBackups(KillRun& run, const Contents& data, long& lost) {
+    const TestFolder& folder = run.folder();
+    QStringList problems = leftovers(folder);
+    if (contentsOf(folder.file(QStringLiteral("\\data"))) != data) {
+        problems << QStringLiteral("the data folder changed");
+    }
+    const QString archive = folder.file(QStringLiteral("\\backup\\backup.dat"));
+    QTemporaryDir unpacked;
+    if (QFileInfo::exists(archive) &&
+        (extractArchive(archive, unpacked.path(), 1 << 30).status != ExtractResult::Extracted ||
+         contentsOf(unpacked.path()) != data)) {
+        problems << QStringLiteral("the archive is not whole");
+    }
+    lost = problems.isEmpty() ? 0 : 1;
+    // Each finished backup put a copy of the one before into the trash; emptied, so that the disk does not fill.
+    QDir(folder.path() + QLatin1Char('/') + kShare + QStringLiteral("/Trash")).removeRecursively();
+    return problems;
+}
+
+// The data folder is wholly the last archive restored, or wholly the one whose restore the kill cut short.
+QStringList checkRestores(KillRun& run, const Steps& steps, const QMap<QString, Contents>& archives, long& lost) {
+    const TestFolder& folder = run.folder();
+    QStringList problems = leftovers(folder);
+    long lastDone = -1;
+    long inFlight = -1;
+    for (const long id : steps.begun) {
+        if (steps.done.contains(id)) {
+            lastDone = std::max(lastDone, id);
+        } else {
+            inFlight = std::max(inFlight, id);
+        }
+    }
+    QStringList allowed{lastDone < 0 ? killwork::kArchiveNames[0] : steps.details.value(lastDone).value(0)};
+    if (inFlight > lastDone) {
+        allowed << steps.details.value(inFlight).value(0);
+    }
+    const Contents data = contentsOf(folder.file(QStringLiteral("\\data")));
+    lost = std::numeric_limits<long>::max();
+    for (const QString& name : allowed) {
+        const Contents& expected = archives.value(name);
+        long differing = 0;
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            differing += data.value(it.key()) == it.value() ? 0 : 1;
+        }
+        differing += data.size() - expected.size();
+        lost = std::min(lost, differing);
+    }
+    if (lost != 0) {
+        problems << QStringLiteral("%1 files are not as restored from %2")
+                        .arg(lost)
+                        .arg(allowed.join(QStringLiteral(" or ")));
+    }
+    return problems;
+}
+
 } // namespace
 
 class TestKills : public QObject {
@@ -423,17 +532,88 @@ private slots:
     void preferenceChangesSurviveKills() { runKills(killwork::kPreferences, checkPreferences); }
     void deletesSurviveKills() { runKills(killwork::kDeletes, checkDeletes); }
 
+    void backupsSurviveKills() {
+        Contents data;
+        runKills(
+            killwork::kBackups,
+            [&data](KillRun& run, const Steps&, long& lost) { return checkBackups(run, data, lost); },
+            [&data](KillRun& run) {
+                if (!writeNotes(run.folder(), QStringLiteral("a"))) {
+                    return -1;
+                }
+                data = contentsOf(run.folder().file(QStringLiteral("\\data")));
+                QTemporaryDir scratch;
+                QElapsedTimer clock;
+                clock.start();
+                writeFolderArchive(run.folder().file(QStringLiteral("\\data")),
+                                   scratch.filePath(QStringLiteral("timed.dat")));
+                return static_cast<int>(clock.elapsed());
+            });
+    }
+
+    void restoresSurviveKills() {
+        QMap<QString, Contents> archives;
+        runKills(
+            killwork::kRestores,
+            [&archives](KillRun& run, const Steps& steps, long& lost) {
+                return checkRestores(run, steps, archives, lost);
+            },
+            [&archives](KillRun& run) {
+                const TestFolder& folder = run.folder();
+                // Archive B differs from A in every file: each note, the database, the category and preference files.
+                for (const QString& name : {killwork::kArchiveNames[1], killwork::kArchiveNames[0]}) {
+                    folder.makeData();
+                    if (!writeNotes(folder, name)) {
+                        return -1;
+                    }
+                    folder.write(QStringLiteral("\\data\\category.dat"),
+                                 "[main]\r\ntotal=1\r\n[category]\r\n1=" + killwork::kNoteCategory.toUtf8() + "\r\n; " +
+                                     name.toUtf8() + "\r\n");
+                    folder.write(QStringLiteral("\\data\\settings.dat"),
+                                 "[settings]\r\npopup=" + QByteArray(name == killwork::kArchiveNames[0] ? "1" : "0") +
+                                     "\r\n");
+                    const QString archive = folder.file(QStringLiteral("\\archives\\") + name + QStringLiteral(".dat"));
+                    QDir().mkpath(QFileInfo(archive).absolutePath());
+                    if (!writeFolderArchive(folder.file(QStringLiteral("\\data")), archive)) {
+                        return -1;
+                    }
+                    archives.insert(name, contentsOf(folder.file(QStringLiteral("\\data"))));
+                }
+                // Into a folder that is not empty, so that the files move one by one as they will in the worker.
+                folder.write(QStringLiteral("\\archives\\timed\\kept.txt"), "kept");
+                QElapsedTimer clock;
+                clock.start();
+                restoreData(folder.file(QStringLiteral("\\archives\\B.dat")),
+                            folder.file(QStringLiteral("\\archives\\timed")), 1 << 30);
+                QDir(folder.file(QStringLiteral("\\archives\\timed"))).removeRecursively();
+                return static_cast<int>(clock.elapsed());
+            });
+    }
+
 private:
-    void runKills(const QString& mode, const std::function<QStringList(KillRun&, const Steps&, long&)>& check) {
+    void runKills(const QString& mode, const std::function<QStringList(KillRun&, const Steps&, long&)>& check,
+                  const std::function<int(KillRun&)>& prepare = {}) {
         KillRun run(mode);
         run.folder().makeData();
         run.folder().write(QStringLiteral("\\data\\category.dat"),
                            "[main]\r\ntotal=1\r\n[category]\r\n1=" + killwork::kNoteCategory.toUtf8() + "\r\n");
-        const QStringList ownPlaces{QStringLiteral("data"), QStringLiteral("worker.log"), kShare};
+        const bool archives = mode == killwork::kBackups || mode == killwork::kRestores;
+        // A Backup or Restore lasts as long as one of the folder takes here, and as long again for the rest of its
+        // handler (the reload after a Restore) and for the busier worker: kills land anywhere in one.
+        int latestKillMs = kLatestKillMs;
+        if (prepare) {
+            const int stepMs = prepare(run);
+            QVERIFY(stepMs >= 0);
+            latestKillMs = std::max(latestKillMs, 2 * stepMs);
+        }
+        QStringList ownPlaces{QStringLiteral("data"), QStringLiteral("worker.log"), kShare};
+        if (archives) {
+            ownPlaces << QStringLiteral("backup");
+        }
         const FolderSnapshot before(run.folder().path(), ownPlaces);
 
         std::mt19937 random(std::random_device{}());
-        std::uniform_int_distribution<int> delay(0, kLatestKillMs);
+        std::uniform_int_distribution<int> delay(0, latestKillMs);
         const int kills = killCount();
         int survived = 0;
         long lostInAll = 0;
@@ -469,11 +649,13 @@ private:
 
         figures::add(figures::kKills, kills);
         figures::add(figures::kKillsSurvived, survived);
-        figures::add(figures::kNotesLost, mode == killwork::kSaves || mode == killwork::kDeletes ? lostInAll : 0);
+        figures::add(figures::kNotesLost,
+                     mode == killwork::kSaves || mode == killwork::kDeletes || archives ? lostInAll : 0);
         figures::add(figures::kCases, 1);
         figures::add(figures::kCrashes, crashes);
         figures::add(figures::kOutsideWrites, outside.size());
         const Steps steps = readLog(run.log());
+        qInfo("%s: kills up to %d ms after the start of the work", qPrintable(mode), latestKillMs);
         qInfo("%s: %d kills, %d survived, %lld steps begun, %lld finished", qPrintable(mode), kills, survived,
               static_cast<long long>(steps.begun.size()), static_cast<long long>(steps.done.size()));
         QVERIFY2(firstProblems.isEmpty(), qPrintable(firstProblems.mid(0, 10).join(QLatin1Char('\n'))));
