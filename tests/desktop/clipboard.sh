@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The clipboard on a real X server, owned by other programs: text copied before the start is taken; a change costs
 # its owner one read and an unchanged clipboard none; a password manager's secret is never asked for; an owner that
-# hangs never stalls the window, and is read once it answers; a megabyte line comes and goes whole.
+# hangs never stalls the window, and is read once it answers; a copy in the note box is no new note; a megabyte line
+# comes and goes whole.
 source "$DESKTOP_LIB"
 export SCRIBBET_STALL_LOG="$WORK/stall.log"
 
@@ -43,6 +44,15 @@ kill -0 "$pid" || fail "the program ended"
 kill -CONT "$frozen"
 gone "$frozen" 15 || fail "the text was not taken once its owner answered"
 [ "$(clipboard_text)" = "from a program that hung" ] || fail "the thawed owner's text is not the note"
+
+# A word copied in the note box is the user's to paste elsewhere, not a new note.
+win="$(wait_window 5)" || fail "the window went away"
+click_at "$win" 60 180
+xdotool key ctrl+Home shift+Right shift+Right shift+Right shift+Right ctrl+c
+for _ in $(seq 100); do [ "$(clipboard_text)" = "from" ] && break; sleep 0.05; done
+[ "$(clipboard_text)" = "from" ] || fail "the word copied in the note box is not on the clipboard"
+sleep 1
+[ "$(a11y text Note)" = "from a program that hung" ] || fail "a copy in the note box was taken as a new note"
 
 # A megabyte on one line arrives in pieces, and goes out to the next reader whole.
 head -c 786432 /dev/urandom | base64 -w0 >"$WORK/line"
