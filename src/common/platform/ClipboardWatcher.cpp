@@ -91,6 +91,7 @@ void ClipboardWatcher::finishRead(std::uint64_t serial, SelectionText found) {
     ++m_reads;
     // A change during the read (or setText) makes this text out of date; the change stays unread.
     if (found.answered && serial == m_serial) {
+        m_content = ClipboardContent();
         m_content.hasText = found.hasText;
         m_content.text = std::move(found.text);
         m_readSerial = serial;
