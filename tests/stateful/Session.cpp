@@ -70,10 +70,6 @@ constexpr std::array kActions = {
     Named{Action::Restore, "restore", 1},
 };
 
-// Actions that reach a fault whose fix is not on this branch yet: drawn only with SCRIBBET_STATEFUL_ALL_ACTIONS=1.
-// Ctrl+C in the program's own fields is taken as a copy from elsewhere until that fix is merged.
-constexpr std::array kWaitingForFixes = {Action::CopyInOwnFields};
-
 const QStringList kCategories = {QStringLiteral("Apple"),       QStringLiteral("apple"),  QStringLiteral("Banana"),
                                  QStringLiteral("Work  notes"), QStringLiteral(" Apple"), QStringLiteral("Caf\u00e9"),
                                  QStringLiteral("Zed")};
@@ -238,14 +234,9 @@ std::optional<std::vector<Step>> parseSteps(const QString& text) {
 }
 
 std::vector<Action> drawnActions() {
-    const bool all = qEnvironmentVariableIntValue("SCRIBBET_STATEFUL_ALL_ACTIONS") == 1;
     std::vector<Action> drawn;
     for (const Named& named : kActions) {
-        const bool waiting =
-            std::find(kWaitingForFixes.begin(), kWaitingForFixes.end(), named.action) != kWaitingForFixes.end();
-        if (all || !waiting) {
-            drawn.insert(drawn.end(), static_cast<std::size_t>(named.weight), named.action);
-        }
+        drawn.insert(drawn.end(), static_cast<std::size_t>(named.weight), named.action);
     }
     return drawn;
 }
