@@ -241,6 +241,25 @@ int place(const QByteArray& source, const QByteArray& target, TrashMode mode) {
     return errno == EEXIST ? EEXIST : copyFile(source, target);
 }
 
+// Writes the record whole under a temporary name in the trash folder, then links it to info, which fails with
+// EEXIST when that name is taken. Returns 0 or the error.
+int reserveRecord(const QByteArray& trashFolder, const QByteArray& info, const QByteArray& record) {
+    QByteArray temporary = trashFolder + "/.record-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return errno;
+    }
+    int error = writeAll(fd, record) && ::fsync(fd) == 0 ? 0 : (errno != 0 ? errno : EIO);
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::link(temporary.constData(), info.constData()) != 0) {
+        error = errno;
+    }
+    ::unlink(temporary.constData());
+    return error;
+}
+
 TrashResult trashInto(const TrashFolder& trash, const QByteArray& source, const QByteArray& original, TrashMode mode) {
     const QByteArray record = recordText(trash, original);
     const QByteArray infoFolder = trash.folder + "/info";
@@ -249,34 +268,29 @@ TrashResult trashInto(const TrashFolder& trash, const QByteArray& source, const 
         const QByteArray entry = entryName(nameOf(original), attempt);
         const QByteArray info = infoFolder + '/' + entry + ".trashinfo";
         const QByteArray target = filesFolder + '/' + entry;
-        // The record reserves the name; a file under files/ without a record keeps it too.
-        const int fd = ::open(info.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            return {false, errorText(errno)};
-        }
+        // The record reserves the name, and is whole from the moment it has it: it is written under a name of its
+        // own beside info/ and linked into place, which fails when the name is taken. A file under files/ without a
+        // record keeps its name too.
         struct stat st {};
-        const bool taken = ::lstat(target.constData(), &st) == 0;
-        const int written = writeAll(fd, record) && ::fsync(fd) == 0 ? 0 : (errno != 0 ? errno : EIO);
-        if (::close(fd) != 0 || written != 0 || taken) {
-            const int error = written != 0 ? written : errno;
-            ::unlink(info.constData());
-            if (taken) {
-                continue;
-            }
+        if (::lstat(target.constData(), &st) == 0) {
+            continue;
+        }
+        const int error = reserveRecord(trash.folder, info, record);
+        if (error == EEXIST) {
+            continue;
+        }
+        if (error != 0) {
             return {false, errorText(error)};
         }
         syncFolder(infoFolder);
-        const int error = place(source, target, mode);
-        if (error != 0) {
+        const int placed = place(source, target, mode);
+        if (placed != 0) {
             ::unlink(info.constData());
             syncFolder(infoFolder);
-            if (error == EEXIST) {
+            if (placed == EEXIST) {
                 continue;
             }
-            return {false, errorText(error)};
+            return {false, errorText(placed)};
         }
         syncFolder(filesFolder);
         if (mode == TrashMode::Move) {
