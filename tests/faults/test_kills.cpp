@@ -455,18 +455,18 @@ QStringList checkRestores(KillRun& run, const Steps& steps, const QMap<QString, 
     const TestFolder& folder = run.folder();
     QStringList problems = leftovers(folder);
     long lastDone = -1;
-    long inFlight = -1;
+    for (const long id : steps.done) {
+        lastDone = std::max(lastDone, id);
+    }
+    // Every restore begun after the last finished one may have been finished by a later start-up, whichever kill
+    // ended it.
+    QStringList allowed{lastDone < 0 ? killwork::kArchiveNames[0] : steps.details.value(lastDone).value(0)};
     for (const long id : steps.begun) {
-        if (steps.done.contains(id)) {
-            lastDone = std::max(lastDone, id);
-        } else {
-            inFlight = std::max(inFlight, id);
+        if (id > lastDone && !steps.done.contains(id)) {
+            allowed << steps.details.value(id).value(0);
         }
     }
-    QStringList allowed{lastDone < 0 ? killwork::kArchiveNames[0] : steps.details.value(lastDone).value(0)};
-    if (inFlight > lastDone) {
-        allowed << steps.details.value(inFlight).value(0);
-    }
+    allowed.removeDuplicates();
     const Contents data = contentsOf(folder.file(QStringLiteral("\\data")));
     lost = std::numeric_limits<long>::max();
     for (const QString& name : allowed) {
