@@ -21,7 +21,7 @@ class NoteFolder {
 public:
     NoteFolder() {
         benchdata::makeProgramFolder(m_dir.path(), 10'000, benchdata::NoteFiles::Everyone);
-        if (!backupData(m_platform, data(), backup(), QStringLiteral("backup.dat"))) {
+        if (backupData(m_platform, data(), backup(), QStringLiteral("backup.dat")) != BackupResult::Done) {
             std::abort();
         }
     }
@@ -71,7 +71,7 @@ void backup(benchmark::State& state) {
     QFile::remove(n.backup() + QLatin1Char('/') + fresh);
     for (auto _ : state) {
         benchmark::DoNotOptimize(GetFolderSize(n.data()));
-        if (!backupData(n.platform(), n.data(), n.backup(), fresh)) {
+        if (backupData(n.platform(), n.data(), n.backup(), fresh) != BackupResult::Done) {
             state.SkipWithError("backupData failed");
         }
     }
