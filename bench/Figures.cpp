@@ -49,6 +49,11 @@ public:
     std::map<std::string, double> medians;
 };
 
+std::vector<std::function<std::string()>>& laterRows() {
+    static std::vector<std::function<std::string()>> all;
+    return all;
+}
+
 std::string milliseconds(double ms) {
     char text[32];
     std::snprintf(text, sizeof text, ms < 10 ? "%.2f ms" : "%.1f ms", ms);
@@ -74,6 +79,10 @@ void compared(const std::string& name, const std::string& label, const std::stri
 
 void reference(const std::string& name, const std::string& label, int runs, Body body) {
     add({name, label, 0, {}, 0, true}, runs, std::move(body));
+}
+
+void afterwards(std::function<std::string()> row) {
+    laterRows().push_back(std::move(row));
 }
 
 void runAndPrint() {
@@ -110,6 +119,12 @@ void runAndPrint() {
         }
         std::printf("%s\t%s\t%s\t%s\t%s\n", figure.label.c_str(), milliseconds(median->second).c_str(), target.c_str(),
                     ratio.c_str(), holds.c_str());
+    }
+    for (const auto& row : laterRows()) {
+        const std::string text = row();
+        if (!text.empty()) {
+            std::printf("%s\n", text.c_str());
+        }
     }
     std::fflush(stdout);
 }

@@ -19,6 +19,10 @@ void compared(const std::string& name, const std::string& label, const std::stri
 // A reference program's run; not a row of its own.
 void reference(const std::string& name, const std::string& label, int runs, Body body);
 
+// A row of another kind (a size, say), made after the benchmarks ran: figure, value, target, ratio and holds,
+// separated by tabs; nothing when what it compares was not measured in this run.
+void afterwards(std::function<std::string()> row);
+
 // Runs the benchmarks that the command line selects, with Google Benchmark's report on stderr, and prints the rows
 // on stdout: figure, median, target, ratio, and whether the target holds, separated by tabs.
 void runAndPrint();

@@ -8,7 +8,7 @@ preset="${1:-default}"
 packages=(
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsqlite3-dev sqlite3 libzip-dev zip unzip libarchive-tools
+    libsqlite3-dev sqlite3 libzip-dev libdeflate-dev zip unzip libarchive-tools
     fonts-liberation2
     libxcb1-dev
     xvfb xauth trayer xclip xdotool x11-utils trash-cli imagemagick python3

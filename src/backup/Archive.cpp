@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 #include <QSet>
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <fcntl.h>
@@ -17,11 +18,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -86,12 +91,177 @@ QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-// One deflate stream and one read buffer serve every entry in turn. Left to itself libzip sets up a compressor
-// for each entry, and with thousands of small notes the allocation and release of its state (a quarter of a
-// megabyte each time) made glibc grow and trim the heap for every file, which cost more than the compression.
+// The small files of an archive, each read whole and deflated by libdeflate ahead of libzip on every core. libzip takes
+// its entries one after the other on the thread that closes the archive; the workers keep a bounded stretch of the
+// entries that follow it ready. Files beyond kWholeFile are left to the archive's own thread, which streams them
+// through a Deflater, so that memory stays bounded whatever the notes hold.
+class DeflatePool {
+public:
+    struct Result {
+        bool ready = false;
+        bool streamed = false; // too large to be held whole: deflated as libzip reads it
+        int error = 0;         // errno of an open or read that failed
+        int zipError = ZIP_ER_OK;
+        std::vector<Bytef> data;
+        zip_uint64_t size = 0;
+        uLong crc = 0;
+        time_t modified = 0;
+    };
+
+    DeflatePool(const std::vector<FolderFile>& files, WorkProgress* progress)
+        : m_files(files), m_results(files.size()), m_progress(progress) {
+        const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+        for (unsigned i = 0; i < std::min(cores, kMaxWorkers); ++i) {
+            m_workers.emplace_back([this] { work(); });
+        }
+    }
+    ~DeflatePool() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        for (std::thread& worker : m_workers) {
+            worker.join();
+        }
+    }
+    DeflatePool(const DeflatePool&) = delete;
+    DeflatePool& operator=(const DeflatePool&) = delete;
+
+    // The entry's result, once a worker has it. Entries are taken in order, each once.
+    Result& take(std::size_t index) {
+        std::unique_lock lock(m_mutex);
+        m_wanted = index;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_results[index].ready; });
+        return m_results[index];
+    }
+    // The entry is in the archive: its memory goes to the entries still to come.
+    void release(std::size_t index) {
+        {
+            const std::lock_guard lock(m_mutex);
+            Result& result = m_results[index];
+            m_held -= result.data.size();
+            std::vector<Bytef>().swap(result.data);
+            m_wanted = index + 1;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    static constexpr unsigned kMaxWorkers = 8;
+    static constexpr std::int64_t kWholeFile = 4 * 1024 * 1024;
+    static constexpr std::size_t kHeldAhead = 64 * 1024 * 1024;
+    // libdeflate's level that packs notes at least as tightly as zlib's best, several times faster.
+    static constexpr int kLevel = 9;
+
+    void work() {
+        const std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> compressor(
+            libdeflate_alloc_compressor(kLevel), libdeflate_free_compressor);
+        std::vector<Bytef> input;
+        for (;;) {
+            std::size_t index = 0;
+            {
+                std::unique_lock lock(m_mutex);
+                // The entry libzip waits for is always taken; others while the results held stay within bounds.
+                m_changed.wait(lock, [&] {
+                    return m_stopping || (m_next < m_results.size() && (m_held < kHeldAhead || m_next <= m_wanted));
+                });
+                if (m_stopping) {
+                    break;
+                }
+                index = m_next++;
+            }
+            Result result;
+            if (!compressor) {
+                result.zipError = ZIP_ER_MEMORY;
+            } else if (m_progress != nullptr && m_progress->cancelled()) {
+                result.zipError = ZIP_ER_CANCELLED;
+            } else {
+                deflateFile(m_files[index], *compressor, input, result);
+            }
+            {
+                const std::lock_guard lock(m_mutex);
+                m_held += result.data.size();
+                result.ready = true;
+                m_results[index] = std::move(result);
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    static void deflateFile(const FolderFile& file, libdeflate_compressor& compressor, std::vector<Bytef>& input,
+                            Result& result) {
+        if (file.size > kWholeFile) {
+            result.streamed = true;
+            return;
+        }
+        // As the archive's own thread does: a link that took the file's place since it was listed is not followed,
+        // and the file is taken at the length it has when opened.
+        Descriptor in;
+        in.reset(::open(QFile::encodeName(file.path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        struct stat status {};
+        if (in.get() < 0 || ::fstat(in.get(), &status) != 0) {
+            result.error = errno;
+            result.zipError = ZIP_ER_OPEN;
+            return;
+        }
+        if (status.st_size > kWholeFile) {
+            result.streamed = true;
+            return;
+        }
+        input.resize(static_cast<std::size_t>(status.st_size));
+        std::size_t length = 0;
+        while (length < input.size()) {
+            const ssize_t n = ::read(in.get(), input.data() + length, input.size() - length);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                result.error = errno;
+                result.zipError = ZIP_ER_READ;
+                return;
+            }
+            if (n == 0) {
+                break; // the file shrank since it was opened
+            }
+            length += static_cast<std::size_t>(n);
+        }
+        result.size = length;
+        result.crc = libdeflate_crc32(0, input.data(), length);
+        result.modified = status.st_mtime;
+        result.data.resize(libdeflate_deflate_compress_bound(&compressor, length));
+        const std::size_t deflated =
+            libdeflate_deflate_compress(&compressor, input.data(), length, result.data.data(), result.data.size());
+        if (deflated == 0) {
+            result.zipError = ZIP_ER_ZLIB;
+            result.data.clear();
+            return;
+        }
+        result.data.resize(deflated);
+        result.data.shrink_to_fit();
+    }
+
+    const std::vector<FolderFile>& m_files;
+    std::vector<Result> m_results;
+    WorkProgress* m_progress;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_next = 0;   // the next entry for a worker
+    std::size_t m_wanted = 0; // the entry libzip reads or reads next
+    std::size_t m_held = 0;   // bytes of deflated data not yet taken into the archive
+    bool m_stopping = false;
+    std::vector<std::thread> m_workers;
+};
+
+// The entries as libzip reads them: small files as the pool deflated them, large ones through one deflate stream and
+// one read buffer that serve every such entry in turn. Left to itself libzip sets up a compressor for each entry,
+// and with thousands of small notes the allocation and release of its state (a quarter of a megabyte each time)
+// made glibc grow and trim the heap for every file, which cost more than the compression.
 class Deflater {
 public:
-    Deflater(const LibZip& lib, WorkProgress* progress) : m_lib(lib), m_progress(progress) {
+    Deflater(const LibZip& lib, DeflatePool& pool, WorkProgress* progress)
+        : m_lib(lib), m_pool(pool), m_progress(progress) {
         m_ready = deflateInit2(&m_stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
     }
     ~Deflater() {
@@ -106,9 +276,9 @@ public:
     // Why the last entry failed, when it was the file rather than the archive.
     const QString& failure() const { return m_failure; }
 
-    bool begin(const FolderFile& file, zip_error_t* error) {
+    bool begin(std::size_t index, const FolderFile& file, zip_error_t* error) {
         // libzip reads its entries one after the other; the shared stream relies on that.
-        if (m_file.get() >= 0 || deflateReset(&m_stream) != Z_OK) {
+        if (m_file.get() >= 0 || m_whole != nullptr || deflateReset(&m_stream) != Z_OK) {
             m_lib.zip_error_set(error, ZIP_ER_INTERNAL, 0);
             return false;
         }
@@ -118,6 +288,18 @@ public:
             return false;
         }
         m_name = file.relativePath;
+        m_index = index;
+        DeflatePool::Result& deflated = m_pool.take(index);
+        if (deflated.zipError != ZIP_ER_OK) {
+            m_pool.release(index);
+            return fail(deflated.error, deflated.zipError, error);
+        }
+        m_finished = false;
+        if (!deflated.streamed) {
+            m_whole = &deflated;
+            m_offset = 0;
+            return true;
+        }
         // Plain system calls: one open, one status and, for a small note, one read. A link that took the file's
         // place since it was listed is not followed.
         m_file.reset(::open(QFile::encodeName(file.path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
@@ -136,6 +318,13 @@ public:
     }
 
     zip_int64_t read(void* data, zip_uint64_t length, zip_error_t* error) {
+        if (m_whole != nullptr) {
+            const std::size_t n = std::min<std::size_t>(length, m_whole->data.size() - m_offset);
+            std::memcpy(data, m_whole->data.data() + m_offset, n);
+            m_offset += n;
+            m_finished = m_offset == m_whole->data.size();
+            return static_cast<zip_int64_t>(n);
+        }
         m_stream.next_out = static_cast<Bytef*>(data);
         m_stream.avail_out = static_cast<uInt>(std::min<zip_uint64_t>(length, std::numeric_limits<uInt>::max()));
         const uInt wanted = m_stream.avail_out;
@@ -157,6 +346,8 @@ public:
     // Ends the entry; what its header needs, once it was read to its end.
     std::optional<zip_stat_t> end() {
         m_file.reset();
+        const DeflatePool::Result* whole = std::exchange(m_whole, nullptr);
+        const auto release = qScopeGuard([&] { m_pool.release(m_index); });
         if (!m_finished) {
             return std::nullopt;
         }
@@ -166,15 +357,16 @@ public:
         zip_stat_t stat;
         m_lib.zip_stat_init(&stat);
         stat.valid = ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_MTIME;
-        stat.size = m_bytesRead;
-        stat.crc = static_cast<zip_uint32_t>(m_crc);
-        stat.mtime = m_modified;
+        stat.size = whole != nullptr ? whole->size : m_bytesRead;
+        stat.crc = static_cast<zip_uint32_t>(whole != nullptr ? whole->crc : m_crc);
+        stat.mtime = whole != nullptr ? whole->modified : m_modified;
         return stat;
     }
 
 private:
     bool fail(int code, int zipError, zip_error_t* error) {
-        m_failure = m_name + QStringLiteral(": ") + systemError(code);
+        m_failure = m_name + QStringLiteral(": ") +
+                    (code != 0 ? systemError(code) : QStringLiteral("the file could not be compressed"));
         m_lib.zip_error_set(error, zipError, code);
         m_file.reset();
         return false;
@@ -203,7 +395,11 @@ private:
     }
 
     const LibZip& m_lib;
+    DeflatePool& m_pool;
     WorkProgress* m_progress;
+    std::size_t m_index = 0;
+    const DeflatePool::Result* m_whole = nullptr; // the entry being read, deflated already
+    std::size_t m_offset = 0;
     z_stream m_stream{};
     bool m_ready = false;
     std::vector<Bytef> m_input = std::vector<Bytef>(kChunk);
@@ -220,8 +416,8 @@ private:
 
 // A libzip source that hands over one file already deflated, so that libzip copies the data as it comes.
 struct EntrySource {
-    EntrySource(const LibZip& lib, Deflater& deflater, const FolderFile& file)
-        : lib(lib), deflater(deflater), file(file) {
+    EntrySource(const LibZip& lib, Deflater& deflater, std::size_t index, const FolderFile& file)
+        : lib(lib), deflater(deflater), index(index), file(file) {
         lib.zip_error_init(&error);
     }
     ~EntrySource() { lib.zip_error_fini(&error); }
@@ -230,6 +426,7 @@ struct EntrySource {
 
     const LibZip& lib;
     Deflater& deflater;
+    std::size_t index;
     FolderFile file;
     zip_error_t error;
     std::optional<zip_stat_t> read; // length, checksum and time, once the entry was read
@@ -240,7 +437,7 @@ zip_int64_t entrySourceCallback(void* userdata, void* data, zip_uint64_t length,
     const LibZip& lib = entry->lib;
     switch (command) {
     case ZIP_SOURCE_OPEN:
-        return entry->deflater.begin(entry->file, &entry->error) ? 0 : -1;
+        return entry->deflater.begin(entry->index, entry->file, &entry->error) ? 0 : -1;
     case ZIP_SOURCE_READ:
         return entry->deflater.read(data, length, &entry->error);
     case ZIP_SOURCE_CLOSE:
@@ -323,8 +520,13 @@ private:
         case ZIP_SOURCE_TELL_WRITE:
             return static_cast<zip_int64_t>(m_position);
         case ZIP_SOURCE_COMMIT_WRITE:
+            // The archive alone goes to the disk: syncing its whole file system would also wait for what every
+            // other program wrote.
             if (!flush()) {
                 return -1;
+            }
+            if (::fsync(m_file.get()) != 0) {
+                return fail(ZIP_ER_WRITE, errno);
             }
             return m_file.reset() ? 0 : fail(ZIP_ER_CLOSE, errno);
         case ZIP_SOURCE_ROLLBACK_WRITE:
@@ -644,6 +846,95 @@ QString unpackEntry(const LibZip& lib, zip_t* archive, const CheckedEntry& entry
     return out.reset() ? QString() : entry.path + QStringLiteral(": ") + systemError(errno);
 }
 
+// A folder's files looked up without following a link on the way.
+class FolderHandle {
+public:
+    explicit FolderHandle(const QString& path) {
+        if (!path.isEmpty()) {
+            m_folder.reset(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        }
+    }
+    bool valid() const { return m_folder.get() >= 0; }
+    // Opens relative (clean, without "..") for reading; -1 when a part of it is missing or is a link.
+    int open(const QString& relative) const {
+        const QByteArray path = QFile::encodeName(relative);
+        int at = m_folder.get();
+        Descriptor parent;
+        qsizetype start = 0;
+        for (qsizetype slash = path.indexOf('/'); slash >= 0; slash = path.indexOf('/', start)) {
+            const int next = ::openat(at, path.mid(start, slash - start).constData(),
+                                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (next < 0) {
+                return -1;
+            }
+            parent.reset(next);
+            at = next;
+            start = slash + 1;
+        }
+        return ::openat(at, path.mid(start).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    }
+
+private:
+    Descriptor m_folder;
+};
+
+enum class Comparison { Same, Different, Failed };
+
+// Whether the file at the entry's path below folder holds exactly the entry's bytes. Same only once the entry was
+// read to its end and passed its checksum; Failed (with the reason) when the entry cannot be read.
+Comparison compareEntry(const LibZip& lib, zip_t* archive, const CheckedEntry& entry, const FolderHandle& folder,
+                        std::vector<char>& buffer, std::vector<char>& there, QString& failure) {
+    Descriptor file;
+    file.reset(folder.open(entry.path));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<zip_uint64_t>(status.st_size) != entry.size) {
+        return Comparison::Different;
+    }
+    EntryPtr in(lib.zip_fopen_index(archive, entry.index, 0), EntryClose{&lib});
+    if (!in) {
+        failure = entry.path + QStringLiteral(": ") + archiveError(lib, archive);
+        return Comparison::Failed;
+    }
+    there.resize(buffer.size());
+    zip_uint64_t compared = 0;
+    for (;;) {
+        const zip_int64_t n = lib.zip_fread(in.get(), buffer.data(), buffer.size());
+        if (n < 0) {
+            failure = entry.path + QStringLiteral(": ") + QString::fromUtf8(lib.zip_file_strerror(in.get()));
+            return Comparison::Failed;
+        }
+        if (n == 0) {
+            break;
+        }
+        compared += static_cast<zip_uint64_t>(n);
+        if (compared > entry.size) {
+            return Comparison::Different; // unpacking it tells why
+        }
+        for (zip_int64_t at = 0; at < n;) {
+            const ssize_t got = ::read(file.get(), there.data() + at, static_cast<std::size_t>(n - at));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                return Comparison::Different;
+            }
+            at += got;
+        }
+        if (std::memcmp(buffer.data(), there.data(), static_cast<std::size_t>(n)) != 0) {
+            return Comparison::Different;
+        }
+    }
+    if (compared != entry.size) {
+        return Comparison::Different;
+    }
+    if (lib.zip_fclose(in.release()) != 0) {
+        failure = entry.path + QStringLiteral(": checksum error");
+        return Comparison::Failed;
+    }
+    return Comparison::Same;
+}
+
 } // namespace
 
 bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error, WorkProgress* progress) {
@@ -674,7 +965,8 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
         return fail(libraryError(reason));
     }
     const LibZip& lib = *loaded;
-    Deflater deflater(lib, progress);
+    DeflatePool pool(files, progress);
+    Deflater deflater(lib, pool, progress);
     if (!deflater.ready()) {
         return fail(QStringLiteral("The compressor cannot be set up."));
     }
@@ -690,8 +982,9 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
         return fail(QString::fromUtf8(lib.zip_error_strerror(&openError)));
     }
     output.release(); // the archive owns it now
-    for (const FolderFile& file : files) {
-        auto entry = std::make_unique<EntrySource>(lib, deflater, file);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const FolderFile& file = files[i];
+        auto entry = std::make_unique<EntrySource>(lib, deflater, i, file);
         SourcePtr source(lib.zip_source_function(archive.get(), entrySourceCallback, entry.get()), SourceFree{&lib});
         if (!source) {
             return fail(archiveError(lib, archive.get()));
@@ -717,7 +1010,7 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
 }
 
 ExtractResult extractArchive(const QString& archivePath, const QString& folder, std::int64_t maxTotalSize,
-                             WorkProgress* progress) {
+                             WorkProgress* progress, const QString& compareWith) {
     ExtractResult result;
     const auto finish = [&result](ExtractResult::Status status, const QString& why) {
         result.status = status;
@@ -780,6 +1073,8 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
         return ok;
     };
     std::vector<char> buffer(kChunk);
+    std::vector<char> there;
+    const FolderHandle existing(compareWith);
     if (progress != nullptr) {
         progress->startStage(0, static_cast<int>(std::count_if(entries.begin(), entries.end(),
                                                                [](const CheckedEntry& e) { return !e.folder; })));
@@ -798,19 +1093,35 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
         } else {
             const QString path = target.filePath(entry.path);
             const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
-            if (!makeFolder(slash < 0 ? QString() : entry.path.left(slash))) {
-                return finish(ExtractResult::Failed, entry.path + QStringLiteral(": its folder cannot be made"));
-            }
-            const QString failure = unpackEntry(lib, archive.get(), entry, path, buffer);
-            if (!failure.isEmpty()) {
+            QString failure;
+            const bool again = seen.contains(entry.path);
+            const Comparison comparison =
+                existing.valid() && !again && entry.path != QStringLiteral("data.mdb")
+                    ? compareEntry(lib, archive.get(), entry, existing, buffer, there, failure)
+                    : Comparison::Different;
+            if (comparison == Comparison::Failed) {
                 return finish(ExtractResult::Failed, failure);
+            }
+            if (comparison == Comparison::Same) {
+                result.inPlace << entry.path;
+            } else {
+                if (!makeFolder(slash < 0 ? QString() : entry.path.left(slash))) {
+                    return finish(ExtractResult::Failed, entry.path + QStringLiteral(": its folder cannot be made"));
+                }
+                failure = unpackEntry(lib, archive.get(), entry, path, buffer);
+                if (!failure.isEmpty()) {
+                    return finish(ExtractResult::Failed, failure);
+                }
+                // A name given twice is unpacked twice; the last one stands, and it moves into place once.
+                if (again) {
+                    result.inPlace.removeOne(entry.path);
+                }
+                if (!again || !result.files.contains(entry.path)) {
+                    result.files << entry.path;
+                }
             }
             if (progress != nullptr) {
                 progress->fileDone();
-            }
-            // A name given twice is unpacked twice; the last one stands, and it moves into place once.
-            if (!seen.contains(entry.path)) {
-                result.files << entry.path;
             }
         }
         seen.insert(entry.path);

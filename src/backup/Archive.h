@@ -13,7 +13,8 @@ class WorkProgress;
 // owner only when new), replacing what the file held. Each file is taken at the length it had when opened, and is
 // stored as readable by its owner only. Fails when the folder holds no file, since an empty archive would restore
 // nothing, when a file's name cannot be stored as it is, and when the zip library cannot be loaded; a failure or a
-// cancel (through progress, which also counts the files) never leaves a partial archive behind.
+// cancel (through progress, which also counts the files) never leaves a partial archive behind. The archive is on
+// the disk when this returns true.
 bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error = nullptr,
                         WorkProgress* progress = nullptr);
 
@@ -29,6 +30,7 @@ struct ExtractResult {
     QString error;
     QStringList files;   // relative paths of the files written, in archive order
     QStringList folders; // relative paths of the folders the archive names
+    QStringList inPlace; // relative paths of the files that the folder compared with holds already, not written
 };
 
 // Unpacks the archive into folder, which should be empty. Every entry is checked before anything is written: its
@@ -36,5 +38,8 @@ struct ExtractResult {
 // and the files together may unpack to at most maxTotalSize bytes. While unpacking, no entry may grow beyond its
 // declared size, and each must pass its checksum.
 // With progress, the files are counted as they are unpacked, and a cancel stops the work before the next entry.
+// With compareWith, a file that is there already as a plain file (no link on its way) with exactly the entry's
+// bytes is not written but listed in inPlace; the entry is still read whole and its checksum checked. A name the
+// archive holds twice, and "data.mdb" (which is checked as unpacked), are always written.
 ExtractResult extractArchive(const QString& archivePath, const QString& folder, std::int64_t maxTotalSize,
-                             WorkProgress* progress = nullptr);
+                             WorkProgress* progress = nullptr, const QString& compareWith = {});

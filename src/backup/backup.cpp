@@ -45,8 +45,8 @@ BackupResult backupData(Platform& platform, const QString& directory, const QStr
     if (progress != nullptr && progress->cancelled()) {
         return BackupResult::Cancelled;
     }
-    // The new archive is on the disk before it takes the old one's name.
-    if (!written || !syncFileSystem(staged) || (progress != nullptr && !progress->commit())) {
+    // The new archive is on the disk (writeFolderArchive synced it) before it takes the old one's name.
+    if (!written || (progress != nullptr && !progress->commit())) {
         return progress != nullptr && progress->cancelled() ? BackupResult::Cancelled : BackupResult::Failed;
     }
     const QString target = QDir(saveDirectory).filePath(fileName);

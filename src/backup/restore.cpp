@@ -169,7 +169,9 @@ RestoreResult restoreData(const QString& backupFile, const QString& saveDirector
     if (!staging.isValid() || !QDir().mkpath(unpacked) || !QDir().mkpath(replaced) || !QDir().mkpath(target)) {
         return RestoreResult::Failed;
     }
-    const ExtractResult extracted = extractArchive(backupFile, unpacked, bytesAvailable, progress);
+    // Notes the folder holds already as the archive has them are left where they are: restoring a recent backup
+    // then writes only what changed since.
+    const ExtractResult extracted = extractArchive(backupFile, unpacked, bytesAvailable, progress, target);
     switch (extracted.status) {
     case ExtractResult::Extracted:
         break;
