@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QScopeGuard>
 #include <QSet>
 
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cerrno>
 #include <cstring>
@@ -935,6 +937,45 @@ Comparison compareEntry(const LibZip& lib, zip_t* archive, const CheckedEntry& e
     return Comparison::Same;
 }
 
+// The files of one name in an archive, in archive order, and whether the folder compared with held it already.
+struct UnpackedName {
+    QString path;
+    std::vector<const CheckedEntry*> entries;
+    bool inPlace = false;
+};
+
+// Unpacking spreads over at most this many threads, each with at least this many names.
+constexpr unsigned kMaxThreads = 8;
+constexpr std::size_t kNamesPerThread = 64;
+
+// The archive opened once more for one thread: libzip's handles are not shared between threads.
+class ArchiveHandle {
+public:
+    ArchiveHandle(const LibZip& lib, const QString& path) : m_lib(lib), m_reader(lib, path) {
+        zip_error_t error;
+        lib.zip_error_init(&error);
+        SourcePtr input(lib.zip_source_function_create(ArchiveReader::callback, &m_reader, &error), SourceFree{&lib});
+        m_archive = input ? lib.zip_open_from_source(input.get(), ZIP_RDONLY, &error) : nullptr;
+        if (m_archive != nullptr) {
+            input.release(); // the archive owns it now
+        }
+        lib.zip_error_fini(&error);
+    }
+    ~ArchiveHandle() {
+        if (m_archive != nullptr) {
+            m_lib.zip_discard(m_archive);
+        }
+    }
+    ArchiveHandle(const ArchiveHandle&) = delete;
+    ArchiveHandle& operator=(const ArchiveHandle&) = delete;
+    zip_t* archive() const { return m_archive; }
+
+private:
+    const LibZip& m_lib;
+    ArchiveReader m_reader; // read through until the archive is freed
+    zip_t* m_archive = nullptr;
+};
+
 } // namespace
 
 bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error, WorkProgress* progress) {
@@ -1058,9 +1099,8 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
         return finish(ExtractResult::TooLarge, QStringLiteral("The archive unpacks to %1 bytes.").arg(total));
     }
 
+    // The folders first, in archive order; then each name the files have, with its entries in archive order.
     const QDir target(folder);
-    QSet<QString> seen;
-    // Folders made already: most notes share one, and asking again costs system calls for every file.
     QSet<QString> made = {QString()};
     const auto makeFolder = [&](const QString& relative) {
         if (made.contains(relative)) {
@@ -1072,59 +1112,111 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
         }
         return ok;
     };
-    std::vector<char> buffer(kChunk);
-    std::vector<char> there;
-    const FolderHandle existing(compareWith);
-    if (progress != nullptr) {
-        progress->startStage(0, static_cast<int>(std::count_if(entries.begin(), entries.end(),
-                                                               [](const CheckedEntry& e) { return !e.folder; })));
-    }
+    std::vector<UnpackedName> names;
+    QHash<QString, std::size_t> nameIndex;
+    int fileCount = 0;
     for (const CheckedEntry& entry : entries) {
-        if (progress != nullptr && progress->cancelled()) {
-            return finish(ExtractResult::Cancelled, {});
-        }
         if (entry.folder) {
             if (!makeFolder(entry.path)) {
                 return finish(ExtractResult::Failed, entry.path + QStringLiteral(": the folder cannot be made"));
             }
-            if (!entry.path.isEmpty() && !seen.contains(entry.path)) {
+            if (!entry.path.isEmpty() && !nameIndex.contains(entry.path) && !result.folders.contains(entry.path)) {
                 result.folders << entry.path;
             }
+            continue;
+        }
+        const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
+        if (!makeFolder(slash < 0 ? QString() : entry.path.left(slash))) {
+            return finish(ExtractResult::Failed, entry.path + QStringLiteral(": its folder cannot be made"));
+        }
+        ++fileCount;
+        const auto found = nameIndex.constFind(entry.path);
+        if (found != nameIndex.cend()) {
+            names[*found].entries.push_back(&entry);
         } else {
-            const QString path = target.filePath(entry.path);
-            const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
-            QString failure;
-            const bool again = seen.contains(entry.path);
-            const Comparison comparison =
-                existing.valid() && !again && entry.path != QStringLiteral("data.mdb")
-                    ? compareEntry(lib, archive.get(), entry, existing, buffer, there, failure)
-                    : Comparison::Different;
-            if (comparison == Comparison::Failed) {
-                return finish(ExtractResult::Failed, failure);
+            nameIndex.insert(entry.path, names.size());
+            names.push_back({entry.path, {&entry}, false});
+        }
+    }
+    if (progress != nullptr) {
+        progress->startStage(0, fileCount);
+    }
+    // Every core inflates: each thread reads the archive through a handle of its own and takes the next name.
+    const FolderHandle existing(compareWith);
+    // Worked out here: QDir resolves its paths lazily, which threads must not do at once.
+    const QString base = target.absolutePath() + QLatin1Char('/');
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    std::mutex failed;
+    QString failure;
+    bool cancelled = false;
+    const auto unpackNames = [&](zip_t* handle) {
+        std::vector<char> buffer(kChunk);
+        std::vector<char> there;
+        for (std::size_t i = next++; i < names.size() && !stop; i = next++) {
+            if (progress != nullptr && progress->cancelled()) {
+                const std::lock_guard lock(failed);
+                cancelled = true;
+                stop = true;
+                return;
             }
-            if (comparison == Comparison::Same) {
-                result.inPlace << entry.path;
-            } else {
-                if (!makeFolder(slash < 0 ? QString() : entry.path.left(slash))) {
-                    return finish(ExtractResult::Failed, entry.path + QStringLiteral(": its folder cannot be made"));
+            UnpackedName& name = names[i];
+            QString why;
+            // A name given twice is unpacked twice; the last one stands, and it moves into place once.
+            const Comparison comparison =
+                existing.valid() && name.entries.size() == 1 && name.path != QStringLiteral("data.mdb")
+                    ? compareEntry(lib, handle, *name.entries.front(), existing, buffer, there, why)
+                    : Comparison::Different;
+            name.inPlace = comparison == Comparison::Same;
+            if (comparison == Comparison::Different) {
+                for (const CheckedEntry* entry : name.entries) {
+                    why = unpackEntry(lib, handle, *entry, base + name.path, buffer);
+                    if (!why.isEmpty()) {
+                        break;
+                    }
                 }
-                failure = unpackEntry(lib, archive.get(), entry, path, buffer);
-                if (!failure.isEmpty()) {
-                    return finish(ExtractResult::Failed, failure);
+            }
+            if (!why.isEmpty()) {
+                const std::lock_guard lock(failed);
+                if (failure.isEmpty()) {
+                    failure = why;
                 }
-                // A name given twice is unpacked twice; the last one stands, and it moves into place once.
-                if (again) {
-                    result.inPlace.removeOne(entry.path);
-                }
-                if (!again || !result.files.contains(entry.path)) {
-                    result.files << entry.path;
-                }
+                stop = true;
+                return;
             }
             if (progress != nullptr) {
-                progress->fileDone();
+                for (std::size_t n = 0; n < name.entries.size(); ++n) {
+                    progress->fileDone();
+                }
             }
         }
-        seen.insert(entry.path);
+    };
+    std::vector<std::unique_ptr<ArchiveHandle>> handles;
+    const unsigned threads = std::min<unsigned>({std::max(1U, std::thread::hardware_concurrency()), kMaxThreads,
+                                                 static_cast<unsigned>(names.size() / kNamesPerThread + 1)});
+    for (unsigned i = 1; i < threads; ++i) {
+        auto handle = std::make_unique<ArchiveHandle>(lib, archivePath);
+        if (handle->archive() == nullptr) {
+            break; // the threads that opened the archive do the work
+        }
+        handles.push_back(std::move(handle));
+    }
+    std::vector<std::thread> helpers;
+    for (const auto& handle : handles) {
+        helpers.emplace_back(unpackNames, handle->archive());
+    }
+    unpackNames(archive.get());
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    if (cancelled) {
+        return finish(ExtractResult::Cancelled, {});
+    }
+    if (!failure.isEmpty()) {
+        return finish(ExtractResult::Failed, failure);
+    }
+    for (const UnpackedName& name : names) {
+        (name.inPlace ? result.inPlace : result.files) << name.path;
     }
     return finish(ExtractResult::Extracted, {});
 }
