@@ -8,10 +8,19 @@ Usage: a11y.py dump | a11y.py text NAME | a11y.py rows [NAME] | a11y.py state NA
               separated by tabs
   press NAME  presses the button called NAME (a message box's "OK")
   state       prints yes or no: whether the control called NAME has STATE (visible, enabled, checked, focused)
+  progress QUESTION LABEL [--cancel] [--shot FILE]
+              presses OK in the message box that asks QUESTION, then waits for the progress window that says
+              LABEL and the count of the files to do, and prints its caption and the texts of its labels, one a line; --shot FILE takes a picture of
+              the screen then, --cancel presses the window's Cancel at once. Without --cancel a message box that
+              comes first (the work ended before its window was seen) prints nothing.
 """
+import re
+import subprocess
 import sys
+import time
 
 import pyatspi
+from gi.repository import GLib
 
 
 def app():
@@ -76,6 +85,70 @@ STATES = {
 }
 
 
+def shown(acc):
+    return acc.getState().contains(pyatspi.STATE_SHOWING)
+
+
+# The program's shown dialogs and message boxes: the main window is left out, its many controls would make every
+# look slow, and the progress window must be seen within a fraction of a second of its coming.
+def shown_boxes(window):
+    for i in range(window.childCount):
+        top = window.getChildAtIndex(i)
+        if top is not None and top.getRoleName() in ("dialog", "alert") and shown(top):
+            yield top
+
+
+# Each shown box with its controls and the texts of its labels. A box that goes while it is read (a message box
+# answered, the progress window at the work's end) is left out.
+def read_boxes(window):
+    try:
+        boxes = list(shown_boxes(window))
+    except GLib.GError:
+        return
+    for box in boxes:
+        try:
+            nodes = list(walk(box))
+            yield box, nodes, [text_of(a) for a in nodes if a.getRoleName() == "label"]
+        except GLib.GError:
+            continue
+
+
+def button(nodes, name):
+    return next(a for a in nodes if a.getRoleName() == "push button" and a.name == name)
+
+
+def progress(question, label, cancel, shot):
+    window = app()
+    deadline = time.monotonic() + 10
+    ok = None
+    while ok is None:
+        for box, nodes, texts in read_boxes(window):
+            if question in texts:
+                ok = button(nodes, "OK")
+        if ok is None:
+            if time.monotonic() > deadline:
+                sys.exit(f"no message box asking: {question}")
+            time.sleep(0.05)
+    ok.queryAction().doAction(0)
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        for box, nodes, texts in read_boxes(window):
+            # Once the work has counted its files: until then the window shows "0 of 0 files".
+            if label in texts and any(re.fullmatch(r"\d+ of [1-9]\d* files", t) for t in texts):
+                if shot:
+                    subprocess.run(["import", "-window", "root", shot], check=True)
+                if cancel:
+                    button(nodes, "Cancel").queryAction().doAction(0)
+                print("\n".join([box.name] + texts))
+                return
+            if question not in texts and box.getRoleName() == "alert":
+                if cancel:
+                    sys.exit(f"a message box came instead of the progress window: {texts}")
+                return
+        time.sleep(0.01)
+    sys.exit(f"no progress window saying: {label}")
+
+
 def main():
     command = sys.argv[1]
     if command == "dump":
@@ -91,6 +164,10 @@ def main():
         action.doAction(0)
     elif command == "state":
         print("yes" if find(sys.argv[2]).getState().contains(STATES[sys.argv[3]]) else "no")
+    elif command == "progress":
+        options = sys.argv[4:]
+        shot = options[options.index("--shot") + 1] if "--shot" in options else None
+        progress(sys.argv[2], sys.argv[3], "--cancel" in options, shot)
 
 
 main()
