@@ -6,12 +6,14 @@ Usage: a11y.py dump | a11y.py text NAME | a11y.py rows [NAME] | a11y.py state NA
               caption of the label, button or check box called NAME
   rows [NAME] the rows of the list called NAME (the note list "Notes" when not given), one per line, cells
               separated by tabs
+  boxes       the texts of the labels of the shown dialogs and message boxes, one a line
   press NAME  presses the button called NAME (a message box's "OK")
   state       prints yes or no: whether the control called NAME has STATE (visible, enabled, checked, focused)
   progress QUESTION LABEL [--cancel] [--shot FILE]
               presses OK in the message box that asks QUESTION, then waits for the progress window that says
-              LABEL and the count of the files to do, and prints its caption and the texts of its labels, one a line; --shot FILE takes a picture of
-              the screen then, --cancel presses the window's Cancel at once. Without --cancel a message box that
+              LABEL and the count of the files to do, and prints its caption (that of the window under its Cancel)
+              and the texts of its labels, one a line; --shot FILE takes a picture of
+              the screen then, --cancel clicks the window's Cancel at once. Without --cancel a message box that
               comes first (the work ended before its window was seen) prints nothing.
 """
 import re
@@ -117,6 +119,15 @@ def button(nodes, name):
     return next(a for a in nodes if a.getRoleName() == "push button" and a.name == name)
 
 
+# Moves the pointer to the middle of a control; returns the caption of the window under it, as the desktop shows it.
+def point_at(acc):
+    x, y, width, height = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    where = subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "getmouselocation", "--shell"],
+                           check=True, capture_output=True, text=True).stdout
+    window = re.search(r"^WINDOW=(\d+)$", where, re.M).group(1)
+    return subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True).stdout.rstrip("\n")
+
+
 def progress(question, label, cancel, shot):
     window = app()
     deadline = time.monotonic() + 10
@@ -135,11 +146,14 @@ def progress(question, label, cancel, shot):
         for box, nodes, texts in read_boxes(window):
             # Once the work has counted its files: until then the window shows "0 of 0 files".
             if label in texts and any(re.fullmatch(r"\d+ of [1-9]\d* files", t) for t in texts):
+                caption = point_at(button(nodes, "Cancel"))
                 if shot:
                     subprocess.run(["import", "-window", "root", shot], check=True)
+                # A click as a person makes it, at once: an accessibility action presses a button a tenth of a
+                # second later.
                 if cancel:
-                    button(nodes, "Cancel").queryAction().doAction(0)
-                print("\n".join([box.name] + texts))
+                    subprocess.run(["xdotool", "click", "1"], check=True)
+                print("\n".join([caption] + texts))
                 return
             if question not in texts and box.getRoleName() == "alert":
                 if cancel:
@@ -164,6 +178,9 @@ def main():
         action.doAction(0)
     elif command == "state":
         print("yes" if find(sys.argv[2]).getState().contains(STATES[sys.argv[3]]) else "no")
+    elif command == "boxes":
+        for _, _, texts in read_boxes(app()):
+            print("\n".join(texts))
     elif command == "progress":
         options = sys.argv[4:]
         shot = options[options.index("--shot") + 1] if "--shot" in options else None
