@@ -12,9 +12,9 @@ Usage: a11y.py dump | a11y.py text NAME | a11y.py rows [NAME] | a11y.py state NA
   progress QUESTION LABEL [--cancel] [--shot FILE]
               presses OK in the message box that asks QUESTION, then waits for the progress window that says
               LABEL and the count of the files to do, and prints its caption (that of the window under its Cancel)
-              and the texts of its labels, one a line; --shot FILE takes a picture of
-              the screen then, --cancel clicks the window's Cancel at once. Without --cancel a message box that
-              comes first (the work ended before its window was seen) prints nothing.
+              and the texts of its labels, one a line; --shot FILE takes a picture of the screen then, --cancel
+              clicks the window's Cancel at once. Without --cancel a message box that comes first (the work ended
+              before its window was seen) prints nothing.
 """
 import re
 import subprocess
@@ -100,7 +100,7 @@ def shown_boxes(window):
             yield top
 
 
-# Each shown box with its controls and the texts of its labels. A box that goes while it is read (a message box
+# Each shown box: its role, its controls and the texts of its labels. A box that goes while it is read (a message box
 # answered, the progress window at the work's end) is left out.
 def read_boxes(window):
     try:
@@ -110,7 +110,7 @@ def read_boxes(window):
     for box in boxes:
         try:
             nodes = list(walk(box))
-            yield box, nodes, [text_of(a) for a in nodes if a.getRoleName() == "label"]
+            yield box.getRoleName(), nodes, [text_of(a) for a in nodes if a.getRoleName() == "label"]
         except GLib.GError:
             continue
 
@@ -122,8 +122,9 @@ def button(nodes, name):
 # Moves the pointer to the middle of a control; returns the caption of the window under it, as the desktop shows it.
 def point_at(acc):
     x, y, width, height = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    where = subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "getmouselocation", "--shell"],
-                           check=True, capture_output=True, text=True).stdout
+    where = subprocess.run(
+        ["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "getmouselocation", "--shell"],
+        check=True, capture_output=True, text=True).stdout
     window = re.search(r"^WINDOW=(\d+)$", where, re.M).group(1)
     return subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True).stdout.rstrip("\n")
 
@@ -133,7 +134,7 @@ def progress(question, label, cancel, shot):
     deadline = time.monotonic() + 10
     ok = None
     while ok is None:
-        for box, nodes, texts in read_boxes(window):
+        for _, nodes, texts in read_boxes(window):
             if question in texts:
                 ok = button(nodes, "OK")
         if ok is None:
@@ -143,10 +144,13 @@ def progress(question, label, cancel, shot):
     ok.queryAction().doAction(0)
     deadline = time.monotonic() + 10
     while time.monotonic() < deadline:
-        for box, nodes, texts in read_boxes(window):
+        for role, nodes, texts in read_boxes(window):
             # Once the work has counted its files: until then the window shows "0 of 0 files".
             if label in texts and any(re.fullmatch(r"\d+ of [1-9]\d* files", t) for t in texts):
-                caption = point_at(button(nodes, "Cancel"))
+                try:
+                    caption = point_at(button(nodes, "Cancel"))
+                except GLib.GError:
+                    continue  # the window went meanwhile
                 if shot:
                     subprocess.run(["import", "-window", "root", shot], check=True)
                 # A click as a person makes it, at once: an accessibility action presses a button a tenth of a
@@ -155,7 +159,7 @@ def progress(question, label, cancel, shot):
                     subprocess.run(["xdotool", "click", "1"], check=True)
                 print("\n".join([caption] + texts))
                 return
-            if question not in texts and box.getRoleName() == "alert":
+            if question not in texts and role == "alert":
                 if cancel:
                     sys.exit(f"a message box came instead of the progress window: {texts}")
                 return

@@ -253,7 +253,8 @@ tray_menu 3
 progress_window "Are you sure you want to restore the database from your previous backup?" \
     "Restoring the database..." scribbet-restore.png >/dev/null || fail "the restore did not start"
 answer_box "The database was restored successfully."
-[ "$(sqlite3 "$PROGRAM/data/data.mdb" 'SELECT count(*) FROM data')" = $notes ] || fail "the restore did not bring back the notes"
+[ "$(sqlite3 "$PROGRAM/data/data.mdb" 'SELECT count(*) FROM data')" = $notes ] ||
+    fail "the restore did not bring back the notes"
 [ "$(sha256sum <"$gone_file")" = "$kept" ] || fail "the restore did not bring back a note's file"
 [ "$(find "$PROGRAM/data" -type f | wc -l)" = $((files + 1)) ] || fail "the restore lost the file the archive lacks"
 [ -z "$(find "$PROGRAM" -maxdepth 1 -name '.restore-*')" ] || fail "the restore left: $(ls -A "$PROGRAM")"
