@@ -12,7 +12,7 @@ Usage: a11y.py dump | a11y.py text NAME | a11y.py rows [NAME] | a11y.py state NA
   progress QUESTION LABEL [--cancel] [--shot FILE]
               presses OK in the message box that asks QUESTION, then waits for the progress window that says
               LABEL and the count of the files to do, and prints its caption (that of the window under its Cancel)
-              and the texts of its labels, one a line; --shot FILE takes a picture of the screen then, --cancel
+              and the texts of its labels, one a line; --shot FILE takes a picture of the program's windows then, --cancel
               clicks the window's Cancel at once. Without --cancel a message box that comes first (the work ended
               before its window was seen) prints nothing.
 """
@@ -129,6 +129,19 @@ def point_at(acc):
     return subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True).stdout.rstrip("\n")
 
 
+# A picture of the part of the screen that the program's shown windows cover.
+def picture(window, path):
+    boxes = []
+    for i in range(window.childCount):
+        top = window.getChildAtIndex(i)
+        if top is not None and shown(top):
+            boxes.append(top.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
+    left, top = min(b.x for b in boxes), min(b.y for b in boxes)
+    right, bottom = max(b.x + b.width for b in boxes), max(b.y + b.height for b in boxes)
+    area = f"{right - left}x{bottom - top}+{left}+{top}"
+    subprocess.run(["import", "-window", "root", "-crop", area, "+repage", path], check=True)
+
+
 def progress(question, label, cancel, shot):
     window = app()
     deadline = time.monotonic() + 10
@@ -152,7 +165,7 @@ def progress(question, label, cancel, shot):
                 except GLib.GError:
                     continue  # the window went meanwhile
                 if shot:
-                    subprocess.run(["import", "-window", "root", shot], check=True)
+                    picture(window, shot)
                 # A click as a person makes it, at once: an accessibility action presses a button a tenth of a
                 # second later.
                 if cancel:

@@ -42,12 +42,15 @@ tray_menu() {
     for _ in $(seq "$downs"); do xdotool key Down; done
     xdotool key Return
 }
-# Waits for the progress window of long work after answering its QUESTION with OK (see a11y.py progress).
+# Waits for the progress window of long work after answering its QUESTION with OK (see a11y.py progress), and takes
+# the picture SHOT of it over the main window.
 progress_window() {
     local question="$1" label="$2" shot="$3"
-    shift 3
-    if [ -n "${SCRIBBET_SCREENSHOTS:-}" ]; then set -- "$@" --shot "$SCRIBBET_SCREENSHOTS/$shot"; fi
-    a11y progress "$question" "$label" "$@"
+    if [ -n "${SCRIBBET_SCREENSHOTS:-}" ]; then
+        a11y progress "$question" "$label" --shot "$SCRIBBET_SCREENSHOTS/$shot"
+    else
+        a11y progress "$question" "$label"
+    fi
 }
 # Checks what the progress window showed: its caption, LABEL and the files done of all FILES.
 check_progress() {
