@@ -46,9 +46,15 @@ start_program() {
     echo $!
 }
 
-# A listing of every file of the data folder with its contents' hash and modification time.
+# A listing of every file of the data folder with its modification time and its contents' hash: one hashing process
+# for all files, as a folder may hold thousands of notes.
 data_snapshot() {
-    (cd "$PROGRAM" && find data -type f -printf '%p %T@ ' -exec sha256sum {} \; | sort)
+    (
+        cd "$PROGRAM"
+        export LC_ALL=C
+        join <(find data -type f -printf '%p %T@\n' | sort) \
+            <(find data -type f -exec sha256sum {} + | awk '{ print $2, $1 }' | sort)
+    )
 }
 
 # Reads the window through the accessibility bus (see a11y.py).
