@@ -1102,6 +1102,9 @@ ExtractResult extractArchive(const QString& archivePath, const QString& folder, 
                     ? std::numeric_limits<zip_uint64_t>::max()
                     : total + entries[i].size;
     }
+    if (progress != nullptr && progress->cancelled()) {
+        return finish(ExtractResult::Cancelled, {});
+    }
     if (maxTotalSize < 0 || total > static_cast<zip_uint64_t>(maxTotalSize)) {
         return finish(ExtractResult::TooLarge, QStringLiteral("The archive unpacks to %1 bytes.").arg(total));
     }

@@ -57,9 +57,15 @@ void WorkDialog::update() {
     m_label->setText(m_stageLabels.value(stage, m_stageLabels.value(0)));
     const int total = m_progress.total();
     const int done = m_progress.done();
-    m_bar->setRange(0, std::max(total, 1));
-    m_bar->setValue(std::min(done, std::max(total, 1)));
-    m_count->setText(QStringLiteral("%1 of %2 files").arg(done).arg(total));
+    if (total == 0) {
+        // The files are still being counted: the bar only shows that work goes on.
+        m_bar->setRange(0, 0);
+        m_count->clear();
+    } else {
+        m_bar->setRange(0, total);
+        m_bar->setValue(std::min(done, total));
+        m_count->setText(QStringLiteral("%1 of %2 files").arg(done).arg(total));
+    }
     // Past the point of no return, or asked already: the button can do nothing more.
     m_cancel->setEnabled(!m_progress.committed() && !m_progress.cancelled());
 }

@@ -82,6 +82,9 @@ void FrmMain::mnuBackup_Click() {
     std::optional<WaitCursor> wait(std::in_place);
     const int outcome = runLongWork({QStringLiteral("Backing up the database...")}, [&](WorkProgress& progress) {
         const auto needed = static_cast<std::int64_t>(std::llround(GetFolderSize(data)));
+        if (progress.cancelled()) {
+            return Cancelled;
+        }
         if (available < 2 * needed) {
             return NoSpace;
         }
