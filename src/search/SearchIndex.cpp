@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <limits>
 #include <unordered_set>
 
 namespace {
@@ -325,7 +326,15 @@ void SearchIndex::followDatabase() {
         return;
     }
     std::unordered_set<std::int64_t> seen;
-    const bool read = database->forEach([&](const NoteRecord& record) {
+    // Read in steps, each a read of its own: the program saving or deleting a note meanwhile waits for one step at
+    // most, not for the whole table. What it changes between the steps changes the stamp, and the next look reads
+    // the records again.
+    constexpr int kRecordsPerRead = 1000;
+    std::int64_t last = std::numeric_limits<std::int64_t>::min();
+    std::size_t before = 0;
+    bool read = true;
+    const auto visit = [&](const NoteRecord& record) {
+        last = record.theKey;
         seen.insert(record.theKey);
         sqlite3_bind_int64(find.get(), 1, record.theKey);
         const bool same = sqlite3_step(find.get()) == SQLITE_ROW && column(find.get(), 0) == record.theCategory &&
@@ -351,7 +360,11 @@ void SearchIndex::followDatabase() {
         bind(put.get(), 9, foldForSearch(record.theDescription));
         noteError(sqlite3_step(put.get()));
         sqlite3_reset(put.get());
-    });
+    };
+    do {
+        before = seen.size();
+        read = database->forEachAfter(last, kRecordsPerRead, visit);
+    } while (read && seen.size() - before == kRecordsPerRead);
     if (!read) {
         exec("ROLLBACK");
         return;
