@@ -15,6 +15,7 @@ struct Figure {
     std::string reference; // for a ratio
     double limitRatio = 0;
     bool isReference = false;
+    double extraMs = -1; // with reference: a limit above its median instead of a ratio
 };
 
 std::vector<Figure>& registered() {
@@ -77,6 +78,11 @@ void compared(const std::string& name, const std::string& label, const std::stri
     add({name, label, 0, reference, limitRatio, false}, runs, std::move(body));
 }
 
+void above(const std::string& name, const std::string& label, const std::string& reference, double extraMs, int runs,
+           Body body) {
+    add({name, label, 0, reference, 0, false, extraMs}, runs, std::move(body));
+}
+
 void reference(const std::string& name, const std::string& label, int runs, Body body) {
     add({name, label, 0, {}, 0, true}, runs, std::move(body));
 }
@@ -102,7 +108,16 @@ void runAndPrint() {
         std::string target = "-";
         std::string ratio;
         std::string holds;
-        if (!figure.reference.empty()) {
+        if (!figure.reference.empty() && figure.extraMs >= 0) {
+            const auto theirs = reporter.medians.find(figure.reference);
+            target = "<= " + byName[figure.reference]->label + " + " + milliseconds(figure.extraMs);
+            if (theirs != reporter.medians.end()) {
+                target += " = " + milliseconds(theirs->second + figure.extraMs);
+                holds = median->second <= theirs->second + figure.extraMs ? "yes" : "NO";
+            } else {
+                holds = "NO";
+            }
+        } else if (!figure.reference.empty()) {
             target = number("ratio <= %.1f", figure.limitRatio);
             const auto theirs = reporter.medians.find(figure.reference);
             if (theirs != reporter.medians.end() && theirs->second > 0) {

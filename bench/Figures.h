@@ -16,6 +16,9 @@ void timed(const std::string& name, const std::string& label, double limitMs, in
 // A figure whose target is its median over the median of reference (a benchmark registered with reference()).
 void compared(const std::string& name, const std::string& label, const std::string& reference, double limitRatio,
               int runs, Body body);
+// A figure whose target is at most extraMs above the median of reference (any other figure or reference).
+void above(const std::string& name, const std::string& label, const std::string& reference, double extraMs, int runs,
+           Body body);
 // A reference program's run; not a row of its own.
 void reference(const std::string& name, const std::string& label, int runs, Body body);
 

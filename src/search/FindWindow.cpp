@@ -31,6 +31,19 @@ QVariant FoundNotesModel::data(const QModelIndex& index, int role) const {
     }
     const auto row = static_cast<std::size_t>(index.row());
     const FoundNote& found = m_answer.notes[row];
+    if (!found.detailed) {
+        const auto block = row / kBlock;
+        if (!m_blockAsked[block]) {
+            m_blockAsked[block] = true;
+            const std::size_t first = block * kBlock;
+            std::vector<std::int64_t> keys;
+            for (std::size_t i = first; i < std::min(first + kBlock, m_answer.notes.size()); ++i) {
+                keys.push_back(m_answer.notes[i].theKey);
+            }
+            emit detailsWanted(static_cast<int>(first), std::move(keys));
+        }
+        return {};
+    }
     switch (index.column()) {
     case 0:
         return found.theCategory;
@@ -66,7 +79,26 @@ void FoundNotesModel::setAnswer(SearchAnswer answer) {
     m_answer = std::move(answer);
     m_excerpts.assign(m_answer.notes.size(), QString());
     m_excerptKnown.assign(m_answer.notes.size(), false);
+    m_blockAsked.assign((m_answer.notes.size() + kBlock - 1) / kBlock, false);
     endResetModel();
+}
+
+void FoundNotesModel::fill(int firstRow, const std::vector<FoundNote>& notes) {
+    const auto first = static_cast<std::size_t>(firstRow);
+    if (first + notes.size() > m_answer.notes.size() || notes.empty()) {
+        return;
+    }
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        if (m_answer.notes[first + i].theKey != notes[i].theKey) {
+            return;
+        }
+    }
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        if (notes[i].detailed) {
+            m_answer.notes[first + i] = notes[i];
+        }
+    }
+    emit dataChanged(index(firstRow, 0), index(firstRow + static_cast<int>(notes.size()) - 1, columnCount() - 1));
 }
 
 QString noteExcerpt(const QString& text, const QStringList& words, int width) {
@@ -143,6 +175,8 @@ FindWindow::FindWindow(SearchService& service, QWidget* parent) : QWidget(parent
     });
     connect(lvwFound, &QAbstractItemView::activated, this, [this](const QModelIndex& index) { choose(index.row()); });
     connect(&m_service, &SearchService::answered, this, &FindWindow::showAnswer);
+    connect(m_model, &FoundNotesModel::detailsWanted, &m_service, &SearchService::readDetails);
+    connect(&m_service, &SearchService::detailsRead, m_model, &FoundNotesModel::fill);
     connect(&m_service, &SearchService::progress, this, [this](qint64 waiting) {
         m_waiting = waiting;
         // The index became complete: what is shown may lack notes indexed since.
@@ -247,7 +281,10 @@ void FindWindow::choose(int row) {
         return;
     }
     const FoundNote& found = m_model->note(row);
-    emit noteChosen(found.theKey, found.theCategory);
+    // A row whose fields have not come yet is blank: nothing to choose on it yet.
+    if (found.detailed) {
+        emit noteChosen(found.theKey, found.theCategory);
+    }
 }
 
 void FindWindow::keyPressEvent(QKeyEvent* event) {

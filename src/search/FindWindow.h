@@ -15,7 +15,8 @@ class QTreeView;
 class SearchService;
 
 // The rows of the find window: "Category", "Description", "Date" and a line of the note's text around the first
-// place where a word of the query stands. That line is read from the note file when the row is first shown.
+// place where a word of the query stands. That line is read from the note file when the row is first shown. Rows that
+// came with their key only ask for their fields when first shown, a block at a time, and stay blank until they come.
 class FoundNotesModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -28,9 +29,17 @@ public:
 
     void setAnswer(SearchAnswer answer);
     const FoundNote& note(int row) const { return m_answer.notes[static_cast<std::size_t>(row)]; }
+    // The fields of the rows from firstRow on, as detailsWanted() asked for them; ignored when the rows have changed
+    // since.
+    void fill(int firstRow, const std::vector<FoundNote>& notes);
+
+signals:
+    void detailsWanted(int firstRow, std::vector<std::int64_t> keys) const;
 
 private:
+    static constexpr int kBlock = 100;
     SearchAnswer m_answer;
+    mutable std::vector<bool> m_blockAsked;
     mutable std::vector<QString> m_excerpts;
     mutable std::vector<bool> m_excerptKnown;
 };

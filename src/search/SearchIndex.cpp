@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <limits>
 #include <unordered_set>
 
 namespace {
@@ -325,7 +326,15 @@ void SearchIndex::followDatabase() {
         return;
     }
     std::unordered_set<std::int64_t> seen;
-    const bool read = database->forEach([&](const NoteRecord& record) {
+    // Read in steps, each a read of its own: the program saving or deleting a note meanwhile waits for one step at
+    // most, not for the whole table. What it changes between the steps changes the stamp, and the next look reads
+    // the records again.
+    constexpr int kRecordsPerRead = 1000;
+    std::int64_t last = std::numeric_limits<std::int64_t>::min();
+    std::size_t before = 0;
+    bool read = true;
+    const auto visit = [&](const NoteRecord& record) {
+        last = record.theKey;
         seen.insert(record.theKey);
         sqlite3_bind_int64(find.get(), 1, record.theKey);
         const bool same = sqlite3_step(find.get()) == SQLITE_ROW && column(find.get(), 0) == record.theCategory &&
@@ -351,7 +360,11 @@ void SearchIndex::followDatabase() {
         bind(put.get(), 9, foldForSearch(record.theDescription));
         noteError(sqlite3_step(put.get()));
         sqlite3_reset(put.get());
-    });
+    };
+    do {
+        before = seen.size();
+        read = database->forEachAfter(last, kRecordsPerRead, visit);
+    } while (read && seen.size() - before == kRecordsPerRead);
     if (!read) {
         exec("ROLLBACK");
         return;
@@ -491,20 +504,29 @@ SearchAnswer SearchIndex::find(const QString& query, const std::function<void(co
     for (const QString& word : answer.words) {
         (characterCount(word) >= 3 ? longWords : shortWords).append(word);
     }
-    QByteArray sql;
+    // The same notes, newest first, are read twice: the newest with their fields, then the keys of all. Reading the
+    // fields of thousands of matches that nobody scrolls to would cost several times the search itself.
+    QByteArray from;
     if (!longWords.isEmpty()) {
-        sql = "SELECT n.theKey, n.theCategory, n.theDescription, n.theDate, n.fileName FROM words "
-              "JOIN notes n ON n.theKey = words.rowid WHERE words MATCH ?1";
+        from = " FROM words JOIN notes n ON n.theKey = words.rowid WHERE words MATCH ?1";
     } else {
-        sql = "SELECT n.theKey, n.theCategory, n.theDescription, n.theDate, n.fileName FROM notes n WHERE 1";
+        from = " FROM notes n WHERE 1";
     }
     for (qsizetype i = 0; i < shortWords.size(); ++i) {
         const QByteArray p = QByteArray::number(i + 2);
-        sql += " AND (instr(n.foldedCategory, ?" + p + ") > 0 OR instr(n.foldedDescription, ?" + p + ") > 0)";
+        from += " AND (instr(n.foldedCategory, ?" + p + ") > 0 OR instr(n.foldedDescription, ?" + p + ") > 0)";
     }
-    sql += longWords.isEmpty() ? " ORDER BY n.theKey DESC" : " ORDER BY words.rowid DESC";
-    const Statement statement = prepare(m_db.get(), sql.constData());
-    if (!statement) {
+    from += longWords.isEmpty() ? " ORDER BY n.theKey DESC" : " ORDER BY words.rowid DESC";
+    // The keys alone need no look into the table of notes where no short word asks for one.
+    const bool keysAlone = !longWords.isEmpty() && shortWords.isEmpty();
+    const Statement newest =
+        prepare(m_db.get(), ("SELECT n.theKey, n.theCategory, n.theDescription, n.theDate, n.fileName" + from +
+                             " LIMIT " + QByteArray::number(static_cast<qulonglong>(SearchAnswer::kFirstPage)))
+                                .constData());
+    const Statement keys =
+        prepare(m_db.get(), keysAlone ? "SELECT rowid FROM words WHERE words MATCH ?1 ORDER BY rowid DESC"
+                                      : ("SELECT n.theKey" + from).constData());
+    if (!newest || !keys) {
         noteError(sqlite3_errcode(m_db.get()));
         return answer;
     }
@@ -512,36 +534,89 @@ SearchAnswer SearchIndex::find(const QString& query, const std::function<void(co
     for (const QString& word : longWords) {
         phrases.append(quotedPhrase(word));
     }
-    if (!longWords.isEmpty()) {
-        bind(statement.get(), 1, phrases.join(QStringLiteral(" AND ")));
+    for (sqlite3_stmt* statement : {newest.get(), keys.get()}) {
+        if (!longWords.isEmpty()) {
+            bind(statement, 1, phrases.join(QStringLiteral(" AND ")));
+        }
+        for (qsizetype i = 0; i < shortWords.size(); ++i) {
+            bind(statement, static_cast<int>(i + 2), shortWords.at(i));
+        }
     }
-    for (qsizetype i = 0; i < shortWords.size(); ++i) {
-        bind(statement.get(), static_cast<int>(i + 2), shortWords.at(i));
+    // A newer query stops this one within microseconds, also where many rows are read and few match.
+    struct Interrupter {
+        sqlite3* db;
+        ~Interrupter() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
+    } interrupter{m_db.get()};
+    std::function<bool()> stop = superseded;
+    if (stop) {
+        sqlite3_progress_handler(
+            m_db.get(), 2000, [](void* check) { return (*static_cast<std::function<bool()>*>(check))() ? 1 : 0; },
+            &stop);
     }
     int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        FoundNote found;
-        found.theKey = sqlite3_column_int64(statement.get(), 0);
-        found.theCategory = column(statement.get(), 1);
-        found.theDescription = column(statement.get(), 2);
-        found.theDate = column(statement.get(), 3);
-        const QString name = column(statement.get(), 4);
-        if (!name.isEmpty()) {
-            found.noteFile = m_dataFolder + QLatin1Char('/') + name;
-        }
-        answer.notes.push_back(std::move(found));
-        // More than a window shows: those go on screen while the rest are read.
-        constexpr std::size_t kFirstPage = 100;
-        if (firstPage && answer.notes.size() == kFirstPage) {
+    while ((rc = sqlite3_step(newest.get())) == SQLITE_ROW) {
+        answer.notes.push_back(readFound(newest.get()));
+    }
+    if (rc == SQLITE_DONE && answer.notes.size() < SearchAnswer::kFirstPage) {
+        return answer;
+    }
+    if (rc == SQLITE_DONE) {
+        // More than a window shows: those go on screen while the rest are counted.
+        if (firstPage) {
             SearchAnswer first = answer;
             first.firstPage = true;
             firstPage(first);
         }
-        if (superseded && answer.notes.size() % 1024 == 0 && superseded()) {
-            answer.firstPage = true;
-            return answer;
+        std::vector<FoundNote> all;
+        while ((rc = sqlite3_step(keys.get())) == SQLITE_ROW) {
+            const std::int64_t key = sqlite3_column_int64(keys.get(), 0);
+            if (all.size() < answer.notes.size() && answer.notes[all.size()].theKey == key) {
+                all.push_back(answer.notes[all.size()]);
+            } else {
+                FoundNote found;
+                found.theKey = key;
+                all.push_back(std::move(found));
+            }
         }
+        answer.notes = std::move(all);
+    }
+    if (rc == SQLITE_INTERRUPT) {
+        answer.firstPage = true;
+        return answer;
     }
     noteError(rc);
     return answer;
+}
+
+FoundNote SearchIndex::readFound(sqlite3_stmt* statement) const {
+    FoundNote found;
+    found.theKey = sqlite3_column_int64(statement, 0);
+    found.theCategory = column(statement, 1);
+    found.theDescription = column(statement, 2);
+    found.theDate = column(statement, 3);
+    const QString name = column(statement, 4);
+    if (!name.isEmpty()) {
+        found.noteFile = m_dataFolder + QLatin1Char('/') + name;
+    }
+    found.detailed = true;
+    return found;
+}
+
+std::vector<FoundNote> SearchIndex::details(const std::vector<std::int64_t>& keys) {
+    std::vector<FoundNote> notes(keys.size());
+    const Statement read =
+        m_db ? prepare(m_db.get(),
+                       "SELECT theKey, theCategory, theDescription, theDate, fileName FROM notes WHERE theKey = ?1")
+             : Statement();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        notes[i].theKey = keys[i];
+        if (read) {
+            sqlite3_bind_int64(read.get(), 1, keys[i]);
+            if (sqlite3_step(read.get()) == SQLITE_ROW) {
+                notes[i] = readFound(read.get());
+            }
+            sqlite3_reset(read.get());
+        }
+    }
+    return notes;
 }

@@ -14,6 +14,7 @@
 
 class FolderWatch;
 struct sqlite3;
+struct sqlite3_stmt;
 
 // A note that a search found, as its result row shows it.
 struct FoundNote {
@@ -21,16 +22,18 @@ struct FoundNote {
     QString theCategory;
     QString theDescription;
     QString theDate;
-    QString noteFile; // native path of the note file; empty when its stored path leads out of the data folder
+    QString noteFile;      // native path of the note file; empty when its stored path leads out of the data folder
+    bool detailed = false; // false: only theKey is known yet (see SearchIndex::details)
 };
 
 struct SearchAnswer {
     QString query;
     QStringList words;            // the folded words of the query
-    std::vector<FoundNote> notes; // newest first (highest "theKey" first)
-    bool complete = true;         // false while notes wait to be indexed: more may match
-    std::int64_t waiting = 0;     // notes not yet indexed
-    bool firstPage = false;       // only the newest matches; the whole answer follows
+    std::vector<FoundNote> notes; // newest first (highest "theKey" first); the fields of the newest only
+    static constexpr std::size_t kFirstPage = 100; // the newest notes, read with their fields
+    bool complete = true;                          // false while notes wait to be indexed: more may match
+    std::int64_t waiting = 0;                      // notes not yet indexed
+    bool firstPage = false;                        // only the newest matches; the whole answer follows
 };
 
 // The search index of one program folder: every note's category, description and text, folded (see Fold.h), in an
@@ -64,10 +67,14 @@ public:
     // The notes whose fields hold every word of the query. Words of three characters or more are looked for in the
     // category, description and note text; shorter ones in the category and description only. Looks for changes
     // first, and indexes what they touched when that is little, so that the answer follows the files.
-    // With many matches, firstPage receives the newest ones as soon as they are read, before the rest are; once
-    // superseded says so (a newer query waits), the rest are not read and the answer stays a first page.
+    // The newest kFirstPage matches come with their fields, the others with their key only (details() reads the
+    // rest). With more matches than that, firstPage receives the newest as soon as they are read, before the others
+    // are counted. Once superseded says so (a newer query waits; it is asked every few thousand steps of the
+    // reading), the reading stops and the answer stays a first page.
     SearchAnswer find(const QString& query, const std::function<void(const SearchAnswer&)>& firstPage = {},
                       const std::function<bool()>& superseded = {});
+    // The fields of these notes, in the same order; a note no longer in the index keeps only its key.
+    std::vector<FoundNote> details(const std::vector<std::int64_t>& keys);
 
 private:
     struct Closer {
@@ -80,6 +87,7 @@ private:
     void markFile(const QString& name);
     bool indexNote(std::int64_t key);
     void noteError(int rc);
+    FoundNote readFound(sqlite3_stmt* statement) const;
 
     QString m_programFolder;
     QString m_dataFolder;

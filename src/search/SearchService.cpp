@@ -24,7 +24,7 @@ public:
         next();
     }
 
-    // One unit of work: the waiting query first, else a step of indexing.
+    // One unit of work: the waiting query first, else the fields of found notes asked for, else a step of indexing.
     void step() {
         m_stepQueued = false;
         if (!m_open) {
@@ -37,10 +37,20 @@ public:
             };
             SearchAnswer answer = m_index.find(*query, send, [service = m_service] { return service->hasQuery(); });
             const qint64 waiting = answer.waiting;
-            QMetaObject::invokeMethod(
-                m_service, [service = m_service, answer = std::move(answer)] { emit service->answered(answer); },
-                Qt::QueuedConnection);
+            // One cut short by a newer query is not sent: the answer to the newer one follows at once.
+            if (!answer.firstPage) {
+                QMetaObject::invokeMethod(
+                    m_service, [service = m_service, answer = std::move(answer)] { emit service->answered(answer); },
+                    Qt::QueuedConnection);
+            }
             report(waiting);
+        } else if (auto request = m_service->takeDetailsRequest()) {
+            QMetaObject::invokeMethod(
+                m_service,
+                [service = m_service, firstRow = request->first, notes = m_index.details(request->second)] {
+                    emit service->detailsRead(firstRow, notes);
+                },
+                Qt::QueuedConnection);
         } else if (m_index.waiting() > 0) {
             report(m_index.work(kNotesPerStep));
         }
@@ -48,13 +58,14 @@ public:
     }
 
     void next() {
-        if (!m_stepQueued && m_open && (m_service->hasQuery() || m_index.waiting() > 0)) {
+        if (!m_stepQueued && m_open &&
+            (m_service->hasQuery() || m_service->hasDetailsRequest() || m_index.waiting() > 0)) {
             m_stepQueued = true;
             QMetaObject::invokeMethod(this, &SearchWorker::step, Qt::QueuedConnection);
         }
     }
 
-    void queryArrived() {
+    void requestArrived() {
         if (!m_open) {
             // No index can be kept: the answer says so by being empty and incomplete.
             if (const std::optional<QString> query = m_service->takeQuery()) {
@@ -121,7 +132,7 @@ void SearchService::find(const QString& query) {
         m_query = query;
     }
     start();
-    QMetaObject::invokeMethod(m_worker, &SearchWorker::queryArrived, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_worker, &SearchWorker::requestArrived, Qt::QueuedConnection);
 }
 
 std::optional<QString> SearchService::takeQuery() {
@@ -134,4 +145,28 @@ std::optional<QString> SearchService::takeQuery() {
 bool SearchService::hasQuery() {
     const QMutexLocker lock(&m_mutex);
     return m_query.has_value();
+}
+
+void SearchService::readDetails(int firstRow, std::vector<std::int64_t> keys) {
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_detailsRequests.emplace_back(firstRow, std::move(keys));
+    }
+    start();
+    QMetaObject::invokeMethod(m_worker, &SearchWorker::requestArrived, Qt::QueuedConnection);
+}
+
+std::optional<std::pair<int, std::vector<std::int64_t>>> SearchService::takeDetailsRequest() {
+    const QMutexLocker lock(&m_mutex);
+    if (m_detailsRequests.empty()) {
+        return std::nullopt;
+    }
+    auto request = std::move(m_detailsRequests.front());
+    m_detailsRequests.erase(m_detailsRequests.begin());
+    return request;
+}
+
+bool SearchService::hasDetailsRequest() {
+    const QMutexLocker lock(&m_mutex);
+    return !m_detailsRequests.empty();
 }

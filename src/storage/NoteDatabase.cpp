@@ -276,6 +276,20 @@ bool NoteDatabase::forEach(const std::function<void(const NoteRecord&)>& visit, 
     return statement && visitRows(m_db.get(), statement.get(), visit, error);
 }
 
+bool NoteDatabase::forEachAfter(std::int64_t afterKey, int limit, const std::function<void(const NoteRecord&)>& visit,
+                                QString* error) {
+    const Statement statement =
+        prepare(m_db.get(), QByteArray(kSelectRecord) + " WHERE theKey > ?1 ORDER BY theKey LIMIT ?2", error);
+    if (!statement) {
+        return false;
+    }
+    if (sqlite3_bind_int64(statement.get(), 1, afterKey) != SQLITE_OK ||
+        sqlite3_bind_int(statement.get(), 2, limit) != SQLITE_OK) {
+        return fail(m_db.get(), error);
+    }
+    return visitRows(m_db.get(), statement.get(), visit, error);
+}
+
 std::optional<std::int64_t> NoteDatabase::add(const NoteRecord& record, QString* error) {
     const Statement statement = prepare(
         m_db.get(),

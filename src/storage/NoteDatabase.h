@@ -75,6 +75,10 @@ public:
                       QString* error = nullptr);
     // Visits every record in "theKey" order.
     bool forEach(const std::function<void(const NoteRecord&)>& visit, QString* error = nullptr);
+    // Visits at most limit records with a key above afterKey, in "theKey" order, in one short read: a long read made
+    // of these lets a writer in between them.
+    bool forEachAfter(std::int64_t afterKey, int limit, const std::function<void(const NoteRecord&)>& visit,
+                      QString* error = nullptr);
     // Adds a record; returns the key the database gave it.
     std::optional<std::int64_t> add(const NoteRecord& record, QString* error = nullptr);
     // Nothing when no record has that key (error is then left empty) or when the search failed (error says why).

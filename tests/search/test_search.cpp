@@ -326,6 +326,23 @@ private slots:
         QCOMPARE(whole.notes.front().theDescription, QStringLiteral("Batch 2099"));
         const SearchAnswer stopped = index.find(QStringLiteral("batch"), {}, [] { return true; });
         QVERIFY(stopped.firstPage && stopped.notes.size() < whole.notes.size());
+        // Past the first page only the keys come; their fields are read when asked for.
+        QVERIFY(whole.notes[SearchAnswer::kFirstPage - 1].detailed && !whole.notes[SearchAnswer::kFirstPage].detailed);
+        const std::vector<FoundNote> later = index.details({whole.notes[2099].theKey, whole.notes[150].theKey, -5});
+        QCOMPARE(later[0].theDescription, QStringLiteral("Batch 0"));
+        QCOMPARE(later[1].theDescription, QStringLiteral("Batch 1949"));
+        QVERIFY(later[1].detailed && !later[2].detailed && later[2].theKey == -5);
+
+        // In the window: the count is whole at once, and a row far down shows its fields once they come.
+        SearchService service(f.t.folder.path());
+        FindWindow window(service);
+        window.openBeside(nullptr, QStringLiteral("batch 1"));
+        auto* list = window.findChild<QTreeView*>(QStringLiteral("lvwFound"));
+        QTRY_COMPARE(window.countText(), QStringLiteral("1290 notes match."));
+        QCOMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("Batch 2091"));
+        QCOMPARE(list->model()->index(1289, 1).data().toString(), QString());
+        QTRY_COMPARE(list->model()->index(1289, 1).data().toString(), QStringLiteral("Batch 1"));
+        QTRY_COMPARE(list->model()->index(1000, 0).data().toString(), QStringLiteral("Work"));
     }
 
     // Ctrl+F, typing, Enter: the main window shows the note as a click on its row does, also for a category that
