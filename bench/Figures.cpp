@@ -15,6 +15,7 @@ struct Figure {
     std::string reference; // for a ratio
     double limitRatio = 0;
     bool isReference = false;
+    bool measuredByRun = false;
 };
 
 std::vector<Figure>& registered() {
@@ -24,13 +25,18 @@ std::vector<Figure>& registered() {
 
 void add(Figure figure, int runs, Body body) {
     // One operation per run, many runs: the median is that of single operations, as a user meets them.
-    benchmark::RegisterBenchmark(figure.name.c_str(),
-                                 [body = std::move(body)](benchmark::State& state) { body(state); })
-        ->Iterations(1)
-        ->Repetitions(runs)
-        ->ReportAggregatesOnly(true)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
+    benchmark::internal::Benchmark* benchmark =
+        benchmark::RegisterBenchmark(figure.name.c_str(),
+                                     [body = std::move(body)](benchmark::State& state) { body(state); })
+            ->Iterations(1)
+            ->Repetitions(runs)
+            ->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMillisecond);
+    if (figure.measuredByRun) {
+        benchmark->UseManualTime();
+    } else {
+        benchmark->UseRealTime();
+    }
     registered().push_back(std::move(figure));
 }
 
@@ -65,6 +71,10 @@ std::string number(const char* format, double value) {
 
 void timed(const std::string& name, const std::string& label, double limitMs, int runs, Body body) {
     add({name, label, limitMs, {}, 0, false}, runs, std::move(body));
+}
+
+void measured(const std::string& name, const std::string& label, double limitMs, int runs, Body body) {
+    add({name, label, limitMs, {}, 0, false, true}, runs, std::move(body));
 }
 
 void compared(const std::string& name, const std::string& label, const std::string& reference, double limitRatio,

@@ -16,6 +16,9 @@ void timed(const std::string& name, const std::string& label, double limitMs, in
 // A figure whose target is its median over the median of reference (a benchmark registered with reference()).
 void compared(const std::string& name, const std::string& label, const std::string& reference, double limitRatio,
               int runs, Body body);
+// A figure that each run measures itself and reports with state.SetIterationTime (seconds), such as the longest wait
+// of the window during an operation; limit in milliseconds as with timed().
+void measured(const std::string& name, const std::string& label, double limitMs, int runs, Body body);
 // A reference program's run; not a row of its own.
 void reference(const std::string& name, const std::string& label, int runs, Body body);
 
