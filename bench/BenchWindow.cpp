@@ -25,7 +25,8 @@ void releaseFixtures() {
     }
 }
 
-int AnsweringPlatform::messageBox(const QString&, int style, const QString&) {
+int AnsweringPlatform::messageBox(const QString& text, int style, const QString&) {
+    lastMessage = text;
     return style == MsgStyle::YesNoExclamation ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 

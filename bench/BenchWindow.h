@@ -14,6 +14,8 @@
 class AnsweringPlatform : public QtPlatform {
 public:
     int messageBox(const QString& text, int style, const QString& title) override;
+    // The text of the last message box.
+    QString lastMessage;
 };
 
 // The real window on a program folder of its own, started and shown (under the offscreen platform of the benchmarks).
@@ -26,6 +28,7 @@ public:
     FrmMain* operator->() { return m_window.get(); }
     FrmMain& window() { return *m_window; }
     QString folder() const { return m_dir.path(); }
+    AnsweringPlatform& platform() { return m_platform; }
 
     // The list of that category, shown in the database view.
     void showCategory(const QString& category);

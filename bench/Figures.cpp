@@ -16,6 +16,7 @@ struct Figure {
     double limitRatio = 0;
     bool isReference = false;
     double extraMs = -1; // with reference: a limit above its median instead of a ratio
+    bool measuredByRun = false;
 };
 
 std::vector<Figure>& registered() {
@@ -25,13 +26,18 @@ std::vector<Figure>& registered() {
 
 void add(Figure figure, int runs, Body body) {
     // One operation per run, many runs: the median is that of single operations, as a user meets them.
-    benchmark::RegisterBenchmark(figure.name.c_str(),
-                                 [body = std::move(body)](benchmark::State& state) { body(state); })
-        ->Iterations(1)
-        ->Repetitions(runs)
-        ->ReportAggregatesOnly(true)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
+    benchmark::internal::Benchmark* benchmark =
+        benchmark::RegisterBenchmark(figure.name.c_str(),
+                                     [body = std::move(body)](benchmark::State& state) { body(state); })
+            ->Iterations(1)
+            ->Repetitions(runs)
+            ->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMillisecond);
+    if (figure.measuredByRun) {
+        benchmark->UseManualTime();
+    } else {
+        benchmark->UseRealTime();
+    }
     registered().push_back(std::move(figure));
 }
 
@@ -71,6 +77,10 @@ std::string number(const char* format, double value) {
 
 void timed(const std::string& name, const std::string& label, double limitMs, int runs, Body body) {
     add({name, label, limitMs, {}, 0, false}, runs, std::move(body));
+}
+
+void measured(const std::string& name, const std::string& label, double limitMs, int runs, Body body) {
+    add({name, label, limitMs, {}, 0, false, -1, true}, runs, std::move(body));
 }
 
 void compared(const std::string& name, const std::string& label, const std::string& reference, double limitRatio,

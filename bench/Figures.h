@@ -19,6 +19,9 @@ void compared(const std::string& name, const std::string& label, const std::stri
 // A figure whose target is at most extraMs above the median of reference (any other figure or reference).
 void above(const std::string& name, const std::string& label, const std::string& reference, double extraMs, int runs,
            Body body);
+// A figure that each run measures itself and reports with state.SetIterationTime (seconds), such as the longest wait
+// of the window during an operation; limit in milliseconds as with timed().
+void measured(const std::string& name, const std::string& label, double limitMs, int runs, Body body);
 // A reference program's run; not a row of its own.
 void reference(const std::string& name, const std::string& label, int runs, Body body);
 

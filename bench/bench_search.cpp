@@ -3,6 +3,7 @@
 // own words and parts of words), and the longest the window waited while a query was typed. Prints rows of the
 // benchmark table: figure, value, target, ratio, holds.
 #include "ProgramFolder.h"
+#include "StallMeter.h"
 
 #include "search/FindWindow.h"
 #include "search/SearchIndex.h"
@@ -43,35 +44,6 @@ const QByteArray& naturalWord(const std::vector<QByteArray>& words, std::mt19937
     const double u = std::uniform_real_distribution<double>(0.0, 1.0)(random);
     return words[static_cast<std::size_t>(static_cast<double>(words.size() - 1) * u * u * u)];
 }
-
-// Measures the longest gap between ticks of a 5 ms timer of the window's thread while it runs.
-class StallMeter : public QObject {
-public:
-    StallMeter() {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_longest = std::max(m_longest, now - m_last);
-            m_last = now;
-        });
-    }
-    void start() {
-        m_clock.start();
-        m_last = 0;
-        m_longest = 0;
-        m_timer.start();
-    }
-    double stopMs() {
-        m_timer.stop();
-        return static_cast<double>(std::max(m_longest, m_clock.nsecsElapsed() - m_last)) / 1e6 - 5.0;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
 
 // Stops a clock at the end of the first paint of the result list after it was armed: the results on screen.
 class PaintWatch : public QObject {

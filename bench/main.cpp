@@ -3,6 +3,8 @@
 #include "BenchWindow.h"
 #include "Figures.h"
 
+#include "common/platform/Allocator.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,8 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // The heap as the program sets it up, before any thread starts.
+    keepFreedMemoryWarm();
     QTemporaryDir home;
     if (!home.isValid()) {
         std::fprintf(stderr, "cannot make a private home folder\n");

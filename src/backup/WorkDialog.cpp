@@ -1,6 +1,7 @@
 #include "backup/WorkDialog.h"
 
 #include "backup/WorkProgress.h"
+#include "common/platform/ThreadPriority.h"
 
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -74,6 +75,8 @@ int WorkDialog::run(const std::function<int(WorkProgress&)>& work) {
     int result = 0;
     QEventLoop loop;
     std::thread worker([&] {
+        // The threads that the work starts give way too.
+        giveWayToTheWindow();
         result = work(m_progress);
         // Posted to the loop's thread: delivered by exec(), also when the work ends before exec() starts.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);

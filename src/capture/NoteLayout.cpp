@@ -1,5 +1,6 @@
 #include "capture/NoteLayout.h"
 
+#include "common/platform/ThreadPriority.h"
 #include "storage/NoteFile.h"
 
 #include <QPlainTextDocumentLayout>
@@ -22,9 +23,10 @@ struct NoteLayout::Ready {
     QString text;
     std::unique_ptr<QTextDocument> document;
     QString noteText; // the document's text, read as the window reads the box
+    int width = 0;    // of the box's viewport, which the document is laid out for
 };
 
-NoteLayout::NoteLayout(QPlainTextEdit* box) : QObject(box), m_box(box) {}
+NoteLayout::NoteLayout(QPlainTextEdit* box) : QObject(box), m_box(box), m_view(std::make_unique<QPlainTextEdit>()) {}
 
 NoteLayout::~NoteLayout() {
     if (m_thread.joinable()) {
@@ -46,21 +48,29 @@ void NoteLayout::prepare(const QString& text) {
     }
     m_ready.reset();
     m_preparing = true;
-    // The box's own settings, read here: the worker must not touch the box.
+    // The document starts here, empty, with the box's own settings (the worker must not touch the box), and is laid
+    // out for the box's width before it has any lines (see adopt()); the worker fills it.
     const QTextDocument* shown = m_box->document();
-    m_thread = std::thread([this, text, font = shown->defaultFont(), option = shown->defaultTextOption(),
-                            margin = shown->documentMargin(), window = QThread::currentThread()] {
+    auto document = std::make_unique<QTextDocument>();
+    document->setDefaultFont(shown->defaultFont());
+    document->setDefaultTextOption(shown->defaultTextOption());
+    document->setDocumentMargin(shown->documentMargin());
+    document->setUndoRedoEnabled(false);
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+    const int width = m_box->viewport()->width();
+    adopt(*document, width);
+    // Without a thread until the worker takes it.
+    document->moveToThread(nullptr);
+    m_thread = std::thread([this, text, width, unfilled = document.release(), window = QThread::currentThread()] {
+        giveWayToTheWindow();
         auto ready = std::make_shared<Ready>();
         ready->text = text;
-        ready->document = std::make_unique<QTextDocument>();
+        ready->width = width;
+        ready->document.reset(unfilled);
         QTextDocument& document = *ready->document;
-        document.setDefaultFont(font);
-        document.setDefaultTextOption(option);
-        document.setDocumentMargin(margin);
-        document.setUndoRedoEnabled(false);
+        document.moveToThread(QThread::currentThread());
         document.setPlainText(text);
         document.setUndoRedoEnabled(true);
-        document.setDocumentLayout(new QPlainTextDocumentLayout(&document));
         // The layout above shapes a long line here and keeps nothing of it (its pages go back to the heap, where the
         // window's thread finds them warm); the window's thread shapes it once more, and keeps it. Every line gets
         // its layout object here: the box would make the missing ones as it takes the document, a second for a
@@ -85,6 +95,18 @@ void NoteLayout::prepare(const QString& text) {
     });
 }
 
+// A view lays out a document that it takes for the width of its viewport, one line after another, unless another view
+// laid it out first for a width at least as large: then it takes it as it is. The box would spend a fifth of a second
+// on a million lines; this view, never shown, takes the document while it is empty, for the box's width.
+void NoteLayout::adopt(QTextDocument& document, int width) {
+    // The box's wrapping, or the box would set its own on taking the document: every line again.
+    m_view->setLineWrapMode(m_box->lineWrapMode());
+    m_view->setWordWrapMode(m_box->wordWrapMode());
+    m_view->viewport()->resize(width, m_view->viewport()->height());
+    m_view->setDocument(&document);
+    m_view->setDocument(nullptr);
+}
+
 bool NoteLayout::show(const QString& text) {
     if (!isReady(text)) {
         m_ready.reset();
@@ -92,6 +114,10 @@ bool NoteLayout::show(const QString& text) {
     }
     QTextDocument* document = m_ready->document.release();
     m_shownText = m_ready->noteText;
+    // The box's width changed since (the window was laid out meanwhile): laid out for the new one here.
+    if (m_ready->width != m_box->viewport()->width()) {
+        adopt(*document, m_box->viewport()->width());
+    }
     m_ready.reset();
     // Documents of our own are ours to delete once the box lets go of them; the box deletes its first one itself.
     document->setParent(this);
@@ -100,6 +126,8 @@ bool NoteLayout::show(const QString& text) {
     m_showing = true;
     m_box->setDocument(document);
     m_showing = false;
+    // Laying out is what would have repainted the box.
+    m_box->viewport()->update();
     m_shownText.clear();
     if (ours) {
         delete previous;

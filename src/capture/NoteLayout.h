@@ -40,7 +40,11 @@ signals:
 private:
     struct Ready;
 
+    // Lays out document, still empty, for a box of that width (see the definition).
+    void adopt(QTextDocument& document, int width);
+
     QPlainTextEdit* m_box;
+    std::unique_ptr<QPlainTextEdit> m_view;
     std::unique_ptr<Ready> m_ready;
     std::thread m_thread;
     QString m_shownText;

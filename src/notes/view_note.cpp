@@ -6,6 +6,7 @@
 #include "common/Files.h"
 #include "common/platform/ClipboardWatcher.h"
 #include "common/platform/Platform.h"
+#include "common/platform/ThreadPriority.h"
 #include "notes/note_rows.h"
 #include "storage/NoteFile.h"
 
@@ -71,7 +72,10 @@ void FrmMain::lvwNoteDatabase_Click() {
     if (QFileInfo(note.path).size() >= kLargeNoteFile) {
         const std::uint64_t ticket = ++m_noteReadTicket;
         auto read = std::make_shared<NoteReadResult>();
-        QThread* reader = QThread::create([read, path = note.path] { *read = readNoteFile(path); });
+        QThread* reader = QThread::create([read, path = note.path] {
+            giveWayToTheWindow();
+            *read = readNoteFile(path);
+        });
         m_noteReaders.push_back(reader);
         connect(reader, &QThread::finished, this, [this, reader, read, ticket, row] {
             m_noteReaders.erase(std::find(m_noteReaders.begin(), m_noteReaders.end(), reader));

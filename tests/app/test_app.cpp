@@ -8,6 +8,7 @@
 #include "common/platform/Allocator.h"
 #include "common/platform/QtPlatform.h"
 #include "common/platform/SessionPlatform.h"
+#include "common/platform/ThreadPriority.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -30,6 +31,10 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <vector>
 #include <thread>
@@ -517,6 +522,22 @@ private slots:
         QVERIFY(residentKilobytes() >= before + 40'000);
         t->setNoteText(QStringLiteral("taken in"));
         QTRY_VERIFY_WITH_TIMEOUT(residentKilobytes() < before + 10'000, 5000);
+    }
+
+    // Work beside the window gives way to it: the thread that asks, and the threads that one starts, but not the
+    // window's own thread.
+    void workBesideTheWindowGivesWay() {
+        const int window = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+        int worker = 0;
+        int started = 0;
+        std::thread([&] {
+            giveWayToTheWindow();
+            worker = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+            std::thread([&] { started = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())); }).join();
+        }).join();
+        QCOMPARE(getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())), window);
+        QCOMPARE(worker, std::min(window + 10, 19));
+        QCOMPARE(started, worker);
     }
 
     void sessionEndClosesWithoutTheQuestion() {

@@ -6,6 +6,7 @@
 #include "common/platform/ClipboardWatcher.h"
 #include "tray/TrayHost.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -451,11 +452,20 @@ private slots:
         if (append) {
             expected = QStringLiteral("before\n") + expected;
         }
+        // The box takes the laid-out document as it is, without laying out every line once more: that it would
+        // show by asking for a repaint of the whole document as it takes it.
+        int wholeRepaints = 0;
+        const QMetaObject::Connection taken = connect(t->txtData, &QPlainTextEdit::textChanged, t->txtData, [&] {
+            connect(t->txtData->document()->documentLayout(), &QAbstractTextDocumentLayout::update, t->txtData,
+                    [&](const QRectF& area) { wholeRepaints += area == QRectF(0, 0, 1e9, 1e9) ? 1 : 0; });
+        });
         copyElsewhere(copied);
         t->Timer1_Timer();
         // Nothing is taken before the layout is ready; then all of it is, as a small text would be.
         QCOMPARE(t->noteText(), QStringLiteral("before"));
         QVERIFY(tickUntilNoteIs(t.w(), expected));
+        disconnect(taken);
+        QCOMPARE(wholeRepaints, 0);
         QCOMPARE(boxText(t.w()), expected);
         QCOMPARE(clipboard()->text(), expected);
         QCOMPARE(t->txtHidden->text(), expected);

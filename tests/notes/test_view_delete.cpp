@@ -21,6 +21,7 @@
 #include <QTreeView>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +62,19 @@ bool inTable(NotesFixture& f, const QString& description) {
         }
     }
     return false;
+}
+
+// What the calling thread has read so far, by the kernel's count of each thread's reads.
+qint64 bytesReadByThisThread() {
+    QFile io(QStringLiteral("/proc/self/task/%1/io").arg(gettid()));
+    if (io.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : io.readAll().split('\n')) {
+            if (line.startsWith("rchar:")) {
+                return line.mid(6).trimmed().toLongLong();
+            }
+        }
+    }
+    return -1;
 }
 
 NoteRecord recordOf(NotesFixture& f, const QString& description) {
@@ -122,11 +136,16 @@ private slots:
         f.openList();
         QCOMPARE(f.t->noteListCount(), 2);
 
+        const qint64 fileSize = QFileInfo(f.t.folder.file(recordOf(f, QStringLiteral("large")).thePath)).size();
+        const qint64 readBefore = bytesReadByThisThread();
+        QVERIFY(readBefore >= 0);
         f.clickRow(1);
         expectButtons(f, true, QStringLiteral("View Note"));
         QVERIFY(f.t->noteText() != large);
         QTRY_COMPARE_WITH_TIMEOUT(f.t->noteText().size(), large.size(), 60'000);
         QCOMPARE(f.t->noteText(), large);
+        // The file was read on a thread of its own: the window's thread read less than the file holds.
+        QVERIFY(bytesReadByThisThread() - readBefore < fileSize);
         QCOMPARE(f.t->txtName->text(), QStringLiteral("large"));
         QCOMPARE(f.t->defaultButton(), f.t->cmdBack);
 
