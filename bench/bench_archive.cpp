@@ -83,8 +83,9 @@ template <int Notes> void backup(benchmark::State& state) {
     NoteFolder& n = notes<Notes>();
     const QString fresh = QStringLiteral("fresh.dat");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(GetFolderSize(n.data()));
-        if (backupData(n.platform(), n.data(), n.backup(), fresh) != BackupResult::Done) {
+        const FolderListing listing = listFolder(n.data());
+        benchmark::DoNotOptimize(listing.size());
+        if (backupData(n.platform(), n.data(), n.backup(), fresh, nullptr, &listing) != BackupResult::Done) {
             state.SkipWithError("backupData failed");
         }
     }

@@ -985,7 +985,8 @@ private:
 
 } // namespace
 
-bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error, WorkProgress* progress) {
+bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error, WorkProgress* progress,
+                        const FolderListing* listing) {
     const auto fail = [error](const QString& why) {
         if (error != nullptr) {
             *error = why;
@@ -995,11 +996,12 @@ bool writeFolderArchive(const QString& folder, const QString& archivePath, QStri
     if (!QFileInfo(folder).isDir()) {
         return fail(QStringLiteral("The folder does not exist."));
     }
-    QStringList unnamed;
-    const std::vector<FolderFile> files = listFolderFiles(folder, &unnamed);
+    const FolderListing own = listing != nullptr ? FolderListing{} : listFolder(folder);
+    const FolderListing& listed = listing != nullptr ? *listing : own;
+    const std::vector<FolderFile>& files = listed.files;
     // Left out, such a file would be missing from the backup without a word.
-    if (!unnamed.isEmpty()) {
-        return fail(QStringLiteral("A file name cannot be read: ") + unnamed.first());
+    if (!listed.unnamed.isEmpty()) {
+        return fail(QStringLiteral("A file name cannot be read: ") + listed.unnamed.first());
     }
     if (files.empty()) {
         return fail(QStringLiteral("The folder holds no file."));

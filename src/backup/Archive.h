@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+struct FolderListing;
 class WorkProgress;
 
 // The backup archive: a standard zip file (deflate, level 9) of one folder, entries named relative to it.
@@ -15,8 +16,9 @@ class WorkProgress;
 // nothing, when a file's name cannot be stored as it is, and when the zip library cannot be loaded; a failure or a
 // cancel (through progress, which also counts the files) never leaves a partial archive behind. The archive is on
 // the disk when this returns true.
+// With listing, the files are those listFolder found just before, instead of a listing of its own.
 bool writeFolderArchive(const QString& folder, const QString& archivePath, QString* error = nullptr,
-                        WorkProgress* progress = nullptr);
+                        WorkProgress* progress = nullptr, const FolderListing* listing = nullptr);
 
 struct ExtractResult {
     enum Status {

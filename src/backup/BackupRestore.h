@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+struct FolderListing;
 class Platform;
 class WorkProgress;
 
@@ -15,8 +16,10 @@ enum class BackupResult { Done, Failed, Cancelled };
 // a copy of the old one go to the trash and the new one take its name in one step, so that whatever moment the
 // program is killed at, one whole archive stands there. An old archive that cannot go to the trash is replaced all
 // the same (the user has agreed to replace it). Failed or Cancelled leave an old archive as it was.
+// With listing, the files are those listFolder found in directory just before.
 BackupResult backupData(Platform& platform, const QString& directory, const QString& saveDirectory,
-                        const QString& fileName, WorkProgress* progress = nullptr);
+                        const QString& fileName, WorkProgress* progress = nullptr,
+                        const FolderListing* listing = nullptr);
 
 enum class RestoreResult { Restored, NotEnoughSpace, Failed, Cancelled };
 

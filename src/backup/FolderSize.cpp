@@ -60,12 +60,22 @@ std::vector<FolderFile> listFolderFiles(const QString& folder, QStringList* unna
     return files;
 }
 
-double GetFolderSize(const QString& path) {
+double FolderListing::size() const {
     double total = 0;
-    for (const FolderFile& file : listFolderFiles(path)) {
+    for (const FolderFile& file : files) {
         total += static_cast<double>(file.size);
     }
     return total;
+}
+
+FolderListing listFolder(const QString& folder) {
+    FolderListing listing;
+    listing.files = listFolderFiles(folder, &listing.unnamed);
+    return listing;
+}
+
+double GetFolderSize(const QString& path) {
+    return FolderListing{listFolderFiles(path), {}}.size();
 }
 
 QString GetPathRoot(const QString& path) {

@@ -20,6 +20,14 @@ struct FolderFile {
 // as they can be read, go to unnamed.
 std::vector<FolderFile> listFolderFiles(const QString& folder, QStringList* unnamed = nullptr);
 
+// What listFolderFiles finds below a folder, taken once for both the free-space check and the archive.
+struct FolderListing {
+    std::vector<FolderFile> files;
+    QStringList unnamed;
+    double size() const;
+};
+FolderListing listFolder(const QString& folder);
+
 // The total length in bytes of the files listFolderFiles finds; 0 for an empty, missing or unreadable folder.
 double GetFolderSize(const QString& path);
 
