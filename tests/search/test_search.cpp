@@ -251,11 +251,8 @@ private slots:
         f.t.platform.answer(MsgAnswer::Ok);
         f.t.platform.answer(MsgAnswer::Ok);
         f.t->mnuRestore_Click();
-        // Every note file came back from the archive: more than a search indexes at once, so it says so.
-        const SearchAnswer during = index.find(QStringLiteral("hollyhock"));
-        QVERIFY(!during.complete && during.waiting > 0);
-        while (index.work(50) > 0) {
-        }
+        // The restore wrote back the note changed since the backup and the database (the other notes held the
+        // archived bytes and stayed as they were): the next search sees both.
         QVERIFY(index.find(QStringLiteral("hollyhock")).notes.empty());
         QVERIFY(index.find(QStringLiteral("snapdragon")).notes.empty());
         check("after a restore", 40);
