@@ -8,7 +8,7 @@ pid="$(start_program)"
 win="$(wait_window 15)" || fail "the window did not appear"
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$WIDTH" -eq 642 ] && [ "$HEIGHT" -eq 730 ] || fail "the window is ${WIDTH}x${HEIGHT} at twice the scale"
-for _ in $(seq 100); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done
+for _ in $(seq 300); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done
 [ "$(tray_icons)" -ge 1 ] || fail "no icon in the tray"
 # The Save button's centre in device pixels is twice its centre in logical pixels.
 click_at "$win" 534 626 # Minimize

@@ -120,9 +120,10 @@ today="$(date +%m/%d/%y)"
 
 pid="$(start_program)"
 win="$(wait_window 15)" || fail "the window did not appear"
-for _ in $(seq 100); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done
+for _ in $(seq 300); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done
+[ "$(tray_icons)" -ge 1 ] || fail "no icon in the tray"
 client_click 267 313 # Minimize: the window goes to the tray
-wait_no_window 5 || fail "Minimize left the window on screen"
+wait_no_window 10 || fail "Minimize left the window on screen"
 
 # 1-2. Text copied in another program pops the window up with the text.
 printf 'Buy milk\nand bread' | xclip -selection clipboard -i

@@ -30,7 +30,7 @@ for _ in $(seq 100); do centred && break; sleep 0.05; done
 centred || fail "not centred: frame ${frame:-unknown}"
 [ "$WIDTH" -eq 321 ] && [ "$HEIGHT" -eq 365 ] || fail "client area ${WIDTH}x${HEIGHT}"
 
-for _ in $(seq 100); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done
+for _ in $(seq 300); do [ "$(tray_icons)" -ge 1 ] && break; sleep 0.05; done
 [ "$(tray_icons)" -ge 1 ] || fail "no icon in the tray"
 
 before="$(data_snapshot)"
