@@ -1,7 +1,9 @@
 #include "search/SearchService.h"
 
 #include <QThread>
+#include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -10,6 +12,11 @@ std::atomic<int> searchThreadsStarted{0};
 
 // Notes indexed in one step: a step of the build stays well below the wait a query may have.
 constexpr int kNotesPerStep = 24;
+
+// A step that indexes nothing (the cache's disk is full, or fails) is tried again after a rest that doubles from the
+// first to the longest, rather than at once and for ever.
+constexpr int kFirstRestMs = 1000;
+constexpr int kLongestRestMs = 60'000;
 
 } // namespace
 
@@ -51,15 +58,22 @@ public:
                     emit service->detailsRead(firstRow, notes);
                 },
                 Qt::QueuedConnection);
-        } else if (m_index.waiting() > 0) {
-            report(m_index.work(kNotesPerStep));
+        } else if (!m_resting && m_index.waiting() > 0) {
+            const qint64 before = m_index.waiting();
+            const qint64 after = m_index.work(kNotesPerStep);
+            report(after);
+            if (after < before) {
+                m_restMs = 0;
+            } else {
+                rest();
+            }
         }
         next();
     }
 
     void next() {
         if (!m_stepQueued && m_open &&
-            (m_service->hasQuery() || m_service->hasDetailsRequest() || m_index.waiting() > 0)) {
+            (m_service->hasQuery() || m_service->hasDetailsRequest() || (!m_resting && m_index.waiting() > 0))) {
             m_stepQueued = true;
             QMetaObject::invokeMethod(this, &SearchWorker::step, Qt::QueuedConnection);
         }
@@ -81,6 +95,16 @@ public:
     }
 
 private:
+    // Queries are still answered while indexing rests.
+    void rest() {
+        m_restMs = m_restMs == 0 ? kFirstRestMs : std::min(m_restMs * 2, kLongestRestMs);
+        m_resting = true;
+        QTimer::singleShot(m_restMs, this, [this] {
+            m_resting = false;
+            next();
+        });
+    }
+
     void report(qint64 waiting) {
         if (waiting != m_reported) {
             m_reported = waiting;
@@ -93,6 +117,8 @@ private:
     SearchIndex m_index;
     bool m_open = false;
     bool m_stepQueued = false;
+    bool m_resting = false;
+    int m_restMs = 0;
     qint64 m_reported = -1;
 };
 

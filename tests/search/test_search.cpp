@@ -24,6 +24,10 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace {
 
 // Words of several scripts, with accents, letters that fold to two, and marks that fold away.
@@ -130,6 +134,21 @@ void addNotes(NotesFixture& f, QRandomGenerator& random, int count) {
         QVERIFY(writeNoteFile(f.t.folder.file(record.thePath), randomText(random, 3 + random.bounded(30))).ok);
         QVERIFY(db->add(record));
     }
+}
+
+// Seconds of processor time the thread called name has used in this process.
+double threadSeconds(const QString& name) {
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name.toUtf8() &&
+            stat.open(QIODevice::ReadOnly)) {
+            // The fields after the name: state is the first, user and system time the 12th and 13th.
+            const QList<QByteArray> fields = stat.readAll().split(')').last().trimmed().split(' ');
+            return double(fields.at(11).toLongLong() + fields.at(12).toLongLong()) / double(sysconf(_SC_CLK_TCK));
+        }
+    }
+    return -1;
 }
 
 } // namespace
@@ -292,6 +311,48 @@ private slots:
         while (index.work(50) > 0) {
         }
         QVERIFY(keysOf(index.find(QStringLiteral("ould"))) == scan(f, QStringLiteral("ould")));
+    }
+
+    // A cache that takes no more writes: indexing rests between tries instead of spinning, queries are still
+    // answered, and the index is completed once writes go through again.
+    void indexingRestsWhileTheCacheTakesNoWrites() {
+        NotesFixture f;
+        QVERIFY(f.start(kCategories));
+        QRandomGenerator random(11);
+        addNotes(f, random, 300);
+        {
+            SearchIndex index(f.t.folder.path());
+            QVERIFY(index.open());
+            QCOMPARE(index.waiting(), 300);
+        }
+        // From here on no file of this process grows past 64 KB: the index's first step does.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit usual{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &usual), 0);
+        rlimit small = usual;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const auto restore = qScopeGuard([&usual] { setrlimit(RLIMIT_FSIZE, &usual); });
+        SearchService service(f.t.folder.path());
+        qint64 waiting = -1;
+        connect(&service, &SearchService::progress, &service, [&waiting](qint64 left) { waiting = left; });
+        std::optional<SearchAnswer> answer;
+        connect(&service, &SearchService::answered, &service, [&answer](const SearchAnswer& a) { answer = a; });
+        service.start();
+        QTest::qWait(2500);
+        const double busy = threadSeconds(QStringLiteral("search"));
+        QVERIFY(busy >= 0);
+        QVERIFY2(busy < 0.5, qPrintable(QStringLiteral("the search thread was busy for %1 s of 2.5 s").arg(busy)));
+        QVERIFY(waiting > 0);
+        service.find(QStringLiteral("ould"));
+        QTRY_VERIFY_WITH_TIMEOUT(answer.has_value(), 1000);
+        QVERIFY(!answer->complete);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &usual), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(waiting, 0, 10000);
+        answer.reset();
+        service.find(QStringLiteral("ould"));
+        QTRY_VERIFY_WITH_TIMEOUT(answer.has_value() && answer->complete, 5000);
+        QVERIFY(keysOf(*answer) == scan(f, QStringLiteral("ould")));
     }
 
     // Many matches: the newest go on screen first, and a newer query stops the reading of the rest.
