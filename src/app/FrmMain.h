@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/WindowPlatform.h"
 #include "common/platform/ProgramFolders.h"
 #include "notes/RowTexts.h"
 #include "storage/NoteDatabase.h"
@@ -21,7 +22,6 @@ class HiddenTextBox;
 class NoteLayout;
 class NoteListModel;
 struct NoteReadResult;
-class Platform;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -208,12 +208,14 @@ public:
     void mnuRestore_Click();
     // A Backup or Restore is working away from the window; nothing else may start meanwhile.
     bool longWorkRunning() const { return m_longWork != nullptr; }
+    // A handler is waiting for the answer to its message box, or long work runs: nothing else may start meanwhile.
+    bool handlerWaiting() const { return longWorkRunning() || m_platform.messageBoxOpen(); }
 
     // ---- search/: a note chosen in the find window ----
     // Shows the note as a click on its row does, in the note list of its category.
     void showFoundNote(std::int64_t theKey, const QString& theCategory);
 
-    Platform& platform() { return m_platform; }
+    WindowPlatform& platform() { return m_platform; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -243,7 +245,7 @@ private:
 
     QString m_programFolder;
     QString m_sharedFolder;
-    Platform& m_platform;
+    WindowPlatform m_platform;
     ClipboardWatcher* m_clipboard = nullptr;
     // Once the list is filled or a note is taken in, the memory that work freed goes back to the system when the
     // program has been quiet for a moment.

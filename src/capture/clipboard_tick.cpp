@@ -70,8 +70,9 @@ void takeCopiedText(FrmMain& w, const ClipboardContent& clipboard) {
 void FrmMain::Timer1_Timer() {
     // The clipboard is read only when it changed since the last read. A read from another program, and the layout of
     // a large text, run elsewhere and end in captureReady(), which ticks again; until then there is nothing new.
-    // Nor is it read while a Backup or Restore works: a capture waits until it has ended.
-    if (m_noteLayout->preparing() || longWorkRunning() || !m_clipboard->read()) {
+    // Nor is it read while a Backup or Restore works, or while a handler waits for the answer to its message box: a
+    // capture waits until it has ended.
+    if (m_noteLayout->preparing() || handlerWaiting() || !m_clipboard->read()) {
         return;
     }
     // A copy: the capture replaces the watcher's content with the note through the note's change handler.

@@ -41,8 +41,9 @@ void FrmMain::ShowProgramInTray() {
         TrayIcon->setToolTip(QStringLiteral("Scribbet 1.6"));
         // No setContextMenu: the menu is opened by the handler below, which also makes its first item the default.
         connect(TrayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            // A Backup or Restore under way: nothing else starts until it has ended.
-            if (longWorkRunning()) {
+            // A Backup or Restore under way, or a message box waiting for its answer: nothing else starts until it
+            // has ended.
+            if (handlerWaiting()) {
                 return;
             }
             if (reason == QSystemTrayIcon::DoubleClick) {

@@ -336,6 +336,25 @@ private slots:
         QCOMPARE(f.t->noteListCount(), 1);
     }
 
+    // Text copied elsewhere while the save's message box is open is not taken into the note being saved: the stored
+    // note is the one the user saved, title and text.
+    void aCopyWhileTheSaveAsksWaitsForTheSave() {
+        NotesFixture f;
+        QVERIFY(f.start({QStringLiteral("Work Notes")}));
+        f.typeCategory(QStringLiteral("Work  Notes"));
+        f.t.platform.answerer = [&f](const FakePlatform::Message&) {
+            QGuiApplication::clipboard()->setText(QStringLiteral("copied meanwhile"));
+            f.t->Timer1_Timer();
+            return MsgAnswer::Ok;
+        };
+        f.save(QStringLiteral("title"), QStringLiteral("text"));
+        QCOMPARE(f.t.platform.messages().size(), size_t{1});
+        const std::vector<NoteRecord> records = f.records();
+        QCOMPARE(records.size(), size_t{1});
+        QCOMPARE(records.front().theDescription, QStringLiteral("title"));
+        QCOMPARE(f.fileOf(records.front()), QByteArray("text\r\n"));
+    }
+
     void theAddButtonAloneEndsOnTheFirstCategory() {
         NotesFixture f;
         QVERIFY(f.start({QStringLiteral("Apple")}));

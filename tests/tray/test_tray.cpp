@@ -185,6 +185,25 @@ private slots:
         QVERIFY(!t->isVisible());
     }
 
+    // While a message box waits for its answer the icon starts nothing: the handler that asked runs on afterwards.
+    void theIconWaitsWhileAMessageBoxIsOpen() {
+        setTrayHostForTesting(true);
+        TestWindow t;
+        QVERIFY(start(t));
+        bool asked = false;
+        t.platform.answerer = [&t, &asked](const FakePlatform::Message&) {
+            asked = true;
+            emit t->TrayIcon->activated(QSystemTrayIcon::DoubleClick);
+            emit t->TrayIcon->activated(QSystemTrayIcon::Context);
+            return MsgAnswer::No;
+        };
+        t->close();
+        QVERIFY(asked);
+        QCOMPARE(t->currentMode, 1);
+        QVERIFY(!t->mnuOP->isVisible());
+        QVERIFY(!t->lvwNoteDatabase->isVisible());
+    }
+
     void popUpCaptureLeavesTheItemReadingOpen() {
         setTrayHostForTesting(true);
         TestWindow t;
