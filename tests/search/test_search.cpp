@@ -426,6 +426,13 @@ private slots:
         QCOMPARE(list->model()->index(1289, 1).data().toString(), QString());
         QTRY_COMPARE(list->model()->index(1289, 1).data().toString(), QStringLiteral("Batch 1"));
         QTRY_COMPARE(list->model()->index(1000, 0).data().toString(), QStringLiteral("Work"));
+        // While notes wait to be indexed, the line says how many.
+        emit service.progress(1);
+        QCOMPARE(window.countText(),
+                 QStringLiteral("1290 notes match.  Still indexing: 1 note to go, which may match too."));
+        emit service.progress(2);
+        QCOMPARE(window.countText(),
+                 QStringLiteral("1290 notes match.  Still indexing: 2 notes to go, which may match too."));
     }
 
     // Ctrl+F, typing, Enter: the main window shows the note as a click on its row does, also for a category that
