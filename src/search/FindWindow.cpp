@@ -271,7 +271,9 @@ void FindWindow::showCount() {
                            : QStringLiteral("%1 notes match.").arg(n);
     }
     if (m_waiting > 0) {
-        text += QStringLiteral("  Still indexing: %1 notes to go, which may match too.").arg(m_waiting);
+        text += m_waiting == 1
+                    ? QStringLiteral("  Still indexing: 1 note to go, which may match too.")
+                    : QStringLiteral("  Still indexing: %1 notes to go, which may match too.").arg(m_waiting);
     }
     lblFound->setText(text);
 }

@@ -14,14 +14,15 @@
 
 #include <sqlite3.h>
 
-#include <filesystem>
 #include <limits>
 #include <unordered_set>
+
+#include <sys/stat.h>
 
 namespace {
 
 // Raised whenever the layout of the index or the folding changes: an index of another version is made afresh.
-constexpr int kIndexVersion = 1;
+constexpr int kIndexVersion = 2;
 
 // A file written this close to the time it is indexed may be written again within the same tick of the file
 // system's clock; its time is not trusted, so the next look at every file indexes it again.
@@ -32,7 +33,7 @@ constexpr const char* kSchema[] = {
     // One row per record of the note database. fileSize is NULL while the note waits to be indexed.
     "CREATE TABLE notes (theKey INTEGER PRIMARY KEY, theCategory TEXT NOT NULL, theDescription TEXT NOT NULL, "
     "theDate TEXT NOT NULL, theTime TEXT NOT NULL, thePath TEXT NOT NULL, fileName TEXT, "
-    "foldedCategory TEXT NOT NULL, foldedDescription TEXT NOT NULL, fileSize INTEGER, fileModified INTEGER)",
+    "foldedCategory TEXT NOT NULL, foldedDescription TEXT NOT NULL, fileSize INTEGER, fileChanged INTEGER)",
     "CREATE INDEX notesByFile ON notes (fileName)",
     "CREATE INDEX notesWaiting ON notes (theKey) WHERE fileSize IS NULL",
     "CREATE VIRTUAL TABLE words USING fts5 (category, description, body, tokenize = 'trigram case_sensitive 1')",
@@ -77,27 +78,19 @@ QString noteFileName(const QString& thePath) {
 
 struct FileState {
     std::int64_t size = -1; // -1: missing or not a file
-    std::int64_t modifiedNs = 0;
+    // The time of the file's last change of any kind: every write moves it, and unlike the modification time no
+    // program can set it back, so a rewrite that keeps the size and the modification time is seen too.
+    std::int64_t changedNs = 0;
 };
 
 FileState fileState(const QString& path) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path native(QFile::encodeName(path).toStdString());
+    struct stat status {};
     FileState state;
-    if (!fs::is_regular_file(native, error)) {
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return state;
     }
-    const auto size = fs::file_size(native, error);
-    if (error) {
-        return state;
-    }
-    const auto time = fs::last_write_time(native, error);
-    if (error) {
-        return state;
-    }
-    state.size = static_cast<std::int64_t>(size);
-    state.modifiedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+    state.size = static_cast<std::int64_t>(status.st_size);
+    state.changedNs = static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1'000'000'000 + status.st_ctim.tv_nsec;
     return state;
 }
 
@@ -114,6 +107,12 @@ QByteArray stampText(const DatabaseStamp& s) {
            QByteArray::number(static_cast<qlonglong>(s.modifiedNs)) + ' ' + QByteArray::number(s.changeCounter);
 }
 
+// The data folder by its canonical path: one folder reached by several paths (a symbolic link) has one index.
+QString dataFolderKey(const QString& data) {
+    const QString canonical = QFileInfo(data).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(data).absoluteFilePath() : canonical;
+}
+
 } // namespace
 
 void SearchIndex::Closer::operator()(sqlite3* db) const {
@@ -127,13 +126,11 @@ SearchIndex::SearchIndex(const QString& programFolder)
 SearchIndex::~SearchIndex() = default;
 
 QString SearchIndex::folderFor(const QString& programFolder) {
-    const QString data = ProgramPath(programFolder, QStringLiteral("\\data"));
-    const QString canonical = QFileInfo(data).canonicalFilePath();
-    const QByteArray hash = QCryptographicHash::hash(
-                                QFile::encodeName(canonical.isEmpty() ? QFileInfo(data).absoluteFilePath() : canonical),
-                                QCryptographicHash::Sha256)
-                                .toHex()
-                                .left(24);
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(dataFolderKey(ProgramPath(programFolder, QStringLiteral("\\data")))),
+                                 QCryptographicHash::Sha256)
+            .toHex()
+            .left(24);
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/scribbet/") +
            QString::fromLatin1(hash);
 }
@@ -158,41 +155,45 @@ bool SearchIndex::open() {
     // Watch first, so that no change made while the index is looked over goes unseen.
     m_watch = std::make_unique<FolderWatch>(m_dataFolder);
     m_watch->take();
-    if (!openFile(false) && !openFile(true)) {
+    if (!openFile(Opening::Kept) && !openFile(Opening::Fresh) && !openFile(Opening::Memory)) {
         return false;
     }
     markAllFilesByStat();
     followDatabase();
-    if (m_damaged && !openFile(true)) {
+    if (m_damaged && !openFile(Opening::Fresh) && !openFile(Opening::Memory)) {
         return false;
     }
     return true;
 }
 
-bool SearchIndex::openFile(bool fresh) {
+bool SearchIndex::openFile(Opening how) {
     m_waiting.reset();
     m_db.reset();
     m_stamp.reset();
     m_damaged = false;
-    // Owner-only: the folder is made 0700 and the files 0600 whatever the process's mask.
-    QDir().mkpath(m_indexFolder);
-    QFile::setPermissions(m_indexFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString path = m_indexFolder + QStringLiteral("/index.sqlite");
-    if (fresh) {
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-            QFile::remove(path + QLatin1String(suffix));
+    QByteArray name = ":memory:";
+    if (how != Opening::Memory) {
+        // Owner-only: the folder is made 0700 and the files 0600 whatever the process's mask.
+        QDir().mkpath(m_indexFolder);
+        QFile::setPermissions(m_indexFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString path = m_indexFolder + QStringLiteral("/index.sqlite");
+        if (how == Opening::Fresh) {
+            for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+                QFile::remove(path + QLatin1String(suffix));
+            }
         }
-    }
-    {
-        QFile file(path);
-        if (!file.exists() && !file.open(QIODevice::WriteOnly)) {
-            return false;
+        {
+            QFile file(path);
+            if (!file.exists() && !file.open(QIODevice::WriteOnly)) {
+                return false;
+            }
         }
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        name = QFile::encodeName(path);
+        ++indexFilesOpened;
     }
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    ++indexFilesOpened;
+    const int rc = sqlite3_open_v2(name.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     m_db.reset(raw);
     if (rc != SQLITE_OK) {
         return false;
@@ -202,7 +203,7 @@ bool SearchIndex::openFile(bool fresh) {
         return false;
     }
     // An index is used only when it is of this version and made for this data folder.
-    const QString folder = QFileInfo(m_dataFolder).absoluteFilePath();
+    const QString folder = dataFolderKey(m_dataFolder);
     {
         const Statement version = prepare(m_db.get(), "SELECT value FROM meta WHERE name = 'version'");
         const Statement owner = prepare(m_db.get(), "SELECT value FROM meta WHERE name = 'folder'");
@@ -223,7 +224,7 @@ bool SearchIndex::openFile(bool fresh) {
             }
         }
     }
-    if (!fresh) {
+    if (how == Opening::Kept) {
         return false;
     }
     if (!exec("BEGIN")) {
@@ -250,7 +251,7 @@ void SearchIndex::refresh() {
         return;
     }
     if (m_damaged) {
-        if (!openFile(true)) {
+        if (!openFile(Opening::Fresh) && !openFile(Opening::Memory)) {
             m_db.reset();
             return;
         }
@@ -277,7 +278,7 @@ void SearchIndex::markFile(const QString& name) {
 void SearchIndex::markAllFilesByStat() {
     m_waiting.reset();
     const Statement all =
-        prepare(m_db.get(), "SELECT theKey, fileName, fileSize, fileModified FROM notes WHERE fileSize IS NOT NULL");
+        prepare(m_db.get(), "SELECT theKey, fileName, fileSize, fileChanged FROM notes WHERE fileSize IS NOT NULL");
     if (!all) {
         return;
     }
@@ -287,7 +288,7 @@ void SearchIndex::markAllFilesByStat() {
         const QString name = column(all.get(), 1);
         const FileState state = name.isEmpty() ? FileState{} : fileState(m_dataFolder + QLatin1Char('/') + name);
         if (state.size != sqlite3_column_int64(all.get(), 2) ||
-            (state.size >= 0 && state.modifiedNs != sqlite3_column_int64(all.get(), 3))) {
+            (state.size >= 0 && state.changedNs != sqlite3_column_int64(all.get(), 3))) {
             changed.push_back(sqlite3_column_int64(all.get(), 0));
         }
     }
@@ -320,7 +321,7 @@ void SearchIndex::followDatabase() {
     const Statement put =
         prepare(m_db.get(), "INSERT OR REPLACE INTO notes (theKey, theCategory, theDescription, theDate, "
                             "theTime, thePath, fileName, foldedCategory, foldedDescription, fileSize, "
-                            "fileModified) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, NULL, NULL)");
+                            "fileChanged) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, NULL, NULL)");
     if (!find || !put || !exec("BEGIN")) {
         noteError(sqlite3_errcode(m_db.get()));
         return;
@@ -460,8 +461,8 @@ bool SearchIndex::indexNote(std::int64_t key) {
             }
         }
         const std::int64_t now = QDateTime::currentMSecsSinceEpoch() * 1'000'000;
-        if (state.size >= 0 && now - state.modifiedNs < kRacyNs) {
-            state.modifiedNs = -1;
+        if (state.size >= 0 && now - state.changedNs < kRacyNs) {
+            state.changedNs = -1;
         }
     }
     const Statement dropWords = prepare(m_db.get(), "DELETE FROM words WHERE rowid = ?1");
@@ -474,10 +475,10 @@ bool SearchIndex::indexNote(std::int64_t key) {
     bind(addWords.get(), 3, column(note.get(), 2));
     bind(addWords.get(), 4, body);
     noteError(sqlite3_step(addWords.get()));
-    const Statement done = prepare(m_db.get(), "UPDATE notes SET fileSize = ?2, fileModified = ?3 WHERE theKey = ?1");
+    const Statement done = prepare(m_db.get(), "UPDATE notes SET fileSize = ?2, fileChanged = ?3 WHERE theKey = ?1");
     sqlite3_bind_int64(done.get(), 1, key);
     sqlite3_bind_int64(done.get(), 2, state.size);
-    sqlite3_bind_int64(done.get(), 3, state.modifiedNs);
+    sqlite3_bind_int64(done.get(), 3, state.changedNs);
     const int rc = sqlite3_step(done.get());
     noteError(rc);
     return rc == SQLITE_DONE;

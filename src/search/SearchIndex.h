@@ -57,7 +57,8 @@ public:
     static int filesOpened();
 
     // Opens the index, making it afresh when it is missing, damaged or of another version, and marks whatever no
-    // longer matches the notes for indexing. False when no index can be kept (the cache folder cannot be written).
+    // longer matches the notes for indexing. Where the cache folder cannot hold an index (it cannot be written, the
+    // disk is full), one is made in memory for this run. False when not even that can be made.
     bool open();
     // Looks for changes made since the last look (cheap when there were none) and marks the notes they touch.
     void refresh();
@@ -80,7 +81,10 @@ private:
     struct Closer {
         void operator()(sqlite3* db) const;
     };
-    bool openFile(bool fresh);
+    // Kept: the index file in the cache as it is, when it is of this version and folder; Fresh: that file made anew;
+    // Memory: an index made anew in memory, which lives as long as this object.
+    enum class Opening { Kept, Fresh, Memory };
+    bool openFile(Opening how);
     bool exec(const char* sql);
     void followDatabase();
     void markAllFilesByStat();

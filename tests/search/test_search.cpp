@@ -1,6 +1,7 @@
 // Search: the index against a plain scan of every note, through the program's own changes and changes made outside
 // it; the find window as a user drives it; and a start-up that leaves the index alone until the window is painted.
 #include "NotesFixture.h"
+#include "OrdinaryUser.h"
 
 #include "app/CommandLine.h"
 #include "categories/CategoryBox.h"
@@ -12,6 +13,7 @@
 #include "search/SearchService.h"
 #include "storage/NoteFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -19,12 +21,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 
 #include <algorithm>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -301,6 +307,48 @@ private slots:
             QVERIFY(keysOf(index.find(QStringLiteral("tulip"))) == scan(f, QStringLiteral("tulip")));
             QCOMPARE(keysOf(index.find(QStringLiteral("tulip"))).size(), std::size_t{1});
         }
+        // Rewritten with the same size and its modification time set back, as copying tools that keep times do.
+        const NoteRecord kept = f.records().at(5);
+        QFile keptFile(f.t.folder.file(kept.thePath));
+        const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+        QVERIFY(keptFile.open(QIODevice::ReadWrite) &&
+                keptFile.setFileTime(hourAgo, QFileDevice::FileModificationTime));
+        keptFile.close();
+        {
+            SearchIndex index(f.t.folder.path());
+            QVERIFY(index.open());
+            while (index.work(50) > 0) {
+            }
+        }
+        bytes = f.t.folder.read(kept.thePath);
+        bytes.replace(0, 5, "Lupin");
+        f.t.folder.write(kept.thePath, bytes);
+        QVERIFY(keptFile.open(QIODevice::ReadWrite) &&
+                keptFile.setFileTime(hourAgo, QFileDevice::FileModificationTime));
+        keptFile.close();
+        {
+            SearchIndex index(f.t.folder.path());
+            QVERIFY(index.open());
+            QCOMPARE(keysOf(index.find(QStringLiteral("lupin"))), std::vector<std::int64_t>{kept.theKey});
+        }
+        // The same data folder reached through a link from another program folder: the same index, not rebuilt.
+        QTemporaryDir linked;
+        QVERIFY(QFile::link(f.t.folder.file(QStringLiteral("\\data")), linked.filePath(QStringLiteral("data"))));
+        QCOMPARE(SearchIndex::folderFor(linked.path()), SearchIndex::folderFor(f.t.folder.path()));
+        // A second name keeps the file's inode taken while the index is opened: a file made afresh has another.
+        const QByteArray indexFile =
+            QFile::encodeName(SearchIndex::folderFor(f.t.folder.path()) + QStringLiteral("/index.sqlite"));
+        const QByteArray held = QFile::encodeName(linked.filePath(QStringLiteral("held")));
+        QCOMPARE(::link(indexFile.constData(), held.constData()), 0);
+        {
+            SearchIndex index(linked.path());
+            QVERIFY(index.open());
+            QVERIFY(keysOf(index.find(QStringLiteral("ould"))) == scan(f, QStringLiteral("ould")));
+        }
+        struct stat before {};
+        struct stat after {};
+        QVERIFY(::stat(held.constData(), &before) == 0 && ::stat(indexFile.constData(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
         QFile file(SearchIndex::folderFor(f.t.folder.path()) + QStringLiteral("/index.sqlite"));
         QVERIFY(file.open(QIODevice::ReadWrite));
         file.write(QByteArray(8192, 'x'));
@@ -355,6 +403,43 @@ private slots:
         QVERIFY(keysOf(*answer) == scan(f, QStringLiteral("ould")));
     }
 
+    // Where the cache cannot hold an index (a file in the way, a folder the user may not write), one in memory
+    // answers as the kept one would, and nothing is written.
+    void anIndexInMemoryWhereTheCacheCannotHoldOne() {
+        NotesFixture f;
+        QVERIFY(f.start(kCategories));
+        QRandomGenerator random(11);
+        addNotes(f, random, 30);
+        const QByteArray cacheHome = qgetenv("XDG_CACHE_HOME");
+        const auto restore = qScopeGuard([&cacheHome] { qputenv("XDG_CACHE_HOME", cacheHome); });
+        const auto answersFromMemory = [&f, &random](const char* how) {
+            SearchIndex index(f.t.folder.path());
+            QVERIFY2(index.open(), how);
+            QCOMPARE(index.waiting(), 30);
+            while (index.work(50) > 0) {
+            }
+            for (int i = 0; i < 20; ++i) {
+                const QString query = randomQuery(random, f);
+                const SearchAnswer answer = index.find(query);
+                QVERIFY2(answer.complete && keysOf(answer) == scan(f, query), qPrintable(query));
+            }
+        };
+        const QString cache = f.t.folder.path() + QStringLiteral("/cache");
+        QVERIFY(QDir().mkpath(cache));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+        f.t.folder.write(QStringLiteral("\\cache\\scribbet"), "not a folder");
+        answersFromMemory("a file in the way");
+        QCOMPARE(QDir(cache).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("scribbet")});
+        f.t.folder.remove(QStringLiteral("\\cache\\scribbet"));
+        QVERIFY(QFile::setPermissions(cache, QFile::ReadOwner | QFile::ExeOwner));
+        {
+            const OrdinaryUser user(f.t.folder.path());
+            answersFromMemory("a cache folder that may not be written");
+        }
+        QVERIFY(QDir(cache).isEmpty());
+    }
+
     // Many matches: the newest go on screen first, and a newer query stops the reading of the rest.
     void manyMatchesComeNewestFirst() {
         NotesFixture f;
@@ -401,6 +486,13 @@ private slots:
         QCOMPARE(list->model()->index(1289, 1).data().toString(), QString());
         QTRY_COMPARE(list->model()->index(1289, 1).data().toString(), QStringLiteral("Batch 1"));
         QTRY_COMPARE(list->model()->index(1000, 0).data().toString(), QStringLiteral("Work"));
+        // While notes wait to be indexed, the line says how many.
+        emit service.progress(1);
+        QCOMPARE(window.countText(),
+                 QStringLiteral("1290 notes match.  Still indexing: 1 note to go, which may match too."));
+        emit service.progress(2);
+        QCOMPARE(window.countText(),
+                 QStringLiteral("1290 notes match.  Still indexing: 2 notes to go, which may match too."));
     }
 
     // Ctrl+F, typing, Enter: the main window shows the note as a click on its row does, also for a category that
