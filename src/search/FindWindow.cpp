@@ -2,8 +2,8 @@
 
 #include "search/Fold.h"
 #include "search/SearchService.h"
-#include "storage/NoteFile.h"
 
+#include <QFile>
 #include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -57,10 +57,7 @@ QVariant FoundNotesModel::data(const QModelIndex& index, int role) const {
     if (!m_excerptKnown[row]) {
         m_excerptKnown[row] = true;
         if (!found.noteFile.isEmpty()) {
-            const NoteReadResult read = readNoteFile(found.noteFile);
-            if (read.ok) {
-                m_excerpts[row] = noteExcerpt(read.text, m_answer.words);
-            }
+            m_excerpts[row] = fileExcerpt(found.noteFile, m_answer.words);
         }
     }
     return m_excerpts[row];
@@ -131,6 +128,28 @@ QString noteExcerpt(const QString& text, const QStringList& words, int width) {
         line.prepend(QStringLiteral("..."));
     }
     if (stop < text.size()) {
+        line.append(QStringLiteral("..."));
+    }
+    return line;
+}
+
+QString fileExcerpt(const QString& path, const QStringList& words, qint64 limit) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QByteArray bytes = file.read(limit + 1);
+    const bool cut = bytes.size() > limit;
+    if (cut) {
+        // Cut where a character starts, not inside one.
+        qsizetype end = limit;
+        while (end > 0 && (static_cast<unsigned char>(bytes.at(end)) & 0xc0) == 0x80) {
+            --end;
+        }
+        bytes.truncate(end);
+    }
+    QString line = noteExcerpt(QString::fromUtf8(bytes), words);
+    if (cut && !line.endsWith(QStringLiteral("..."))) {
         line.append(QStringLiteral("..."));
     }
     return line;

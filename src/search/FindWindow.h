@@ -47,6 +47,9 @@ private:
 // The line of text shown for a found note: the text around the first place where one of the folded words stands
 // (longer words first), on one line, at most about width characters; the start of the text when none stands there.
 QString noteExcerpt(const QString& text, const QStringList& words, int width = 80);
+// The excerpt of a note file, from its first limit bytes: a note of many megabytes is not read and folded whole on
+// the window's thread for one line of it. Empty when the file cannot be read.
+QString fileExcerpt(const QString& path, const QStringList& words, qint64 limit = 32 * 1024);
 
 // "Find Notes": a search field, the notes that match it (newest first) and a line saying how many. Results follow
 // the typing; Enter or a double click on a result shows that note in the main window; Escape closes.

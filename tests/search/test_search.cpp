@@ -198,6 +198,19 @@ private slots:
         QCOMPARE(origins, (std::vector<qsizetype>{0, 1, 1, 2, 3}));
         QCOMPARE(noteExcerpt(QStringLiteral("Ein Weg.\nDie STRASSE ist lang"), {QStringLiteral("straße")}, 80),
                  QStringLiteral("Ein Weg. Die STRASSE ist lang"));
+        // A long note's excerpt comes from its start; a match there is shown, and the line says the text goes on.
+        QTemporaryDir dir;
+        const QString note = dir.filePath(QStringLiteral("long.txt"));
+        QFile file(note);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("Щука в реке\r\n").toUtf8());
+        file.write(QString(100000, QChar(0x6771)).toUtf8());
+        file.close();
+        QCOMPARE(fileExcerpt(note, {QStringLiteral("река")}),
+                 QStringLiteral("Щука в реке ") + QString(67, QChar(0x6771)) + QStringLiteral("..."));
+        QCOMPARE(fileExcerpt(note, {QStringLiteral("реке")}, 25),
+                 QStringLiteral("Щука в реке ") + QChar(0x6771) + QStringLiteral("..."));
+        QCOMPARE(fileExcerpt(dir.filePath(QStringLiteral("none.txt")), {QStringLiteral("реке")}), QString());
     }
 
     void indexAgreesWithAPlainScan() {
