@@ -26,7 +26,9 @@ centred() {
     local dy=$((Y - top - (screen_h - HEIGHT - top - bottom) / 2))
     [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
 }
-for _ in $(seq 100); do centred && break; sleep 0.05; done
+# A loaded machine may take seconds before the window manager has framed the window.
+deadline=$((SECONDS + 20))
+until centred || [ $SECONDS -ge $deadline ]; do sleep 0.05; done
 centred || fail "not centred: frame ${frame:-unknown}"
 [ "$WIDTH" -eq 321 ] && [ "$HEIGHT" -eq 365 ] || fail "client area ${WIDTH}x${HEIGHT}"
 
