@@ -58,15 +58,24 @@ exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+# Each part of the desktop is waited for up to 30 s (a loaded machine), and the test stops when one never comes.
+within_30s() {
+    local deadline=$((SECONDS + 30))
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
+within_30s test -s "$work/display" || { echo "FAIL: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+within_30s xdpyinfo >/dev/null 2>&1 || { echo "FAIL: the X server does not answer" >&2; exit 1; }
 
 # A window manager where a test needs one (SCRIBBET_WM=1): minimising needs it.
 if [ -n "${SCRIBBET_WM:-}" ]; then
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     pids+=($!)
-    for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null && break; sleep 0.05; done
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null; }
+    within_30s wm_running || { echo "FAIL: the window manager did not start" >&2; cat "$work/openbox.log" >&2; exit 1; }
 fi
 
 # A desktop without a system tray is tested too (SCRIBBET_NO_TRAY=1).
@@ -76,8 +85,8 @@ if [ -z "${SCRIBBET_NO_TRAY:-}" ]; then
     trayer --edge top --align right --widthtype request --height 32 --transparent false --expand true \
         >"$work/trayer.log" 2>&1 &
     pids+=($!)
-    deadline=$((SECONDS + 30))
-    while [ "$(tray_owner)" = 0 ] && [ $SECONDS -lt $deadline ] && kill -0 "${pids[-1]}" 2>/dev/null; do sleep 0.05; done
+    tray_taken() { [ "$(tray_owner)" != 0 ] || ! kill -0 "${pids[-1]}" 2>/dev/null; }
+    within_30s tray_taken || true
     if [ "$(tray_owner)" = 0 ]; then
         echo "FAIL: the tray host did not take the tray (it ended, or 30 s passed); it said:" >&2
         cat "$work/trayer.log" >&2
