@@ -53,9 +53,11 @@ display = x.XOpenDisplay(None)
 print(x.XGetSelectionOwner(display, x.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0", 0)) if display else 0)'
 }
 
-# A display number of its own: the server names the first free one.
+# A display number of its own: the server names the first free one. Without -noreset the server starts afresh each
+# time its last client leaves, and a client that connects meanwhile (the window manager or the tray host right after
+# the check below) is refused.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 exec 3>&-
 # Each part of the desktop is waited for up to 30 s (a loaded machine), and the test stops when one never comes.
@@ -70,28 +72,38 @@ within_30s test -s "$work/display" || { echo "FAIL: Xvfb did not start" >&2; cat
 export DISPLAY=":$(head -n1 "$work/display")"
 within_30s xdpyinfo >/dev/null 2>&1 || { echo "FAIL: the X server does not answer" >&2; exit 1; }
 
+# Starts a part of the test desktop, NAME, with COMMAND and waits until READY holds. A part that ends before it is
+# ready (one refused by a busy X server) is started once more; the test stops when it never becomes ready.
+start_part() {
+    local name="$1" ready="$2" attempt
+    shift 2
+    for attempt in 1 2; do
+        "$@" >"$work/$name.log" 2>&1 &
+        pids+=($!)
+        settled() { "$ready" || ! kill -0 "${pids[-1]}" 2>/dev/null; }
+        within_30s settled || true
+        "$ready" && return 0
+        kill -0 "${pids[-1]}" 2>/dev/null && break
+        echo "the $name ended before it was ready (attempt $attempt); it said: $(cat "$work/$name.log")" >&2
+    done
+    echo "FAIL: the $name never became ready; it and the X server said:" >&2
+    cat "$work/$name.log" "$work/xvfb.log" >&2
+    exit 1
+}
+
 # A window manager where a test needs one (SCRIBBET_WM=1): minimising needs it.
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null; }
 if [ -n "${SCRIBBET_WM:-}" ]; then
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    pids+=($!)
-    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null; }
-    within_30s wm_running || { echo "FAIL: the window manager did not start" >&2; cat "$work/openbox.log" >&2; exit 1; }
+    start_part "window manager" wm_running openbox --sm-disable
 fi
 
 # A desktop without a system tray is tested too (SCRIBBET_NO_TRAY=1).
+# A program asks whether there is a tray when it puts its window aside: the host must own the tray's selection before
+# the test starts, or the program rightly minimises instead. A loaded machine may take seconds for that.
+tray_taken() { [ "$(tray_owner)" != 0 ]; }
 if [ -z "${SCRIBBET_NO_TRAY:-}" ]; then
-    # A program asks whether there is a tray when it puts its window aside: the host must own the tray's selection
-    # before the test starts, or the program rightly minimises instead. A loaded machine may take seconds for that.
-    trayer --edge top --align right --widthtype request --height 32 --transparent false --expand true \
-        >"$work/trayer.log" 2>&1 &
-    pids+=($!)
-    tray_taken() { [ "$(tray_owner)" != 0 ] || ! kill -0 "${pids[-1]}" 2>/dev/null; }
-    within_30s tray_taken || true
-    if [ "$(tray_owner)" = 0 ]; then
-        echo "FAIL: the tray host did not take the tray (it ended, or 30 s passed); it said:" >&2
-        cat "$work/trayer.log" >&2
-        exit 1
-    fi
+    start_part "tray host" tray_taken \
+        trayer --edge top --align right --widthtype request --height 32 --transparent false --expand true
 fi
 
 # PROGRAM is the folder that data/ and backup/ are in.
